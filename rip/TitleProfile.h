@@ -1,0 +1,54 @@
+#pragma once
+
+// Everything a ripper program knows about its title, as plain data: the
+// boot-sector signatures, and per disk digit the message to print and the
+// files to cut from known sector positions.
+
+constexpr int kSignatureLength = 7;
+constexpr int kMaxRecipeSteps = 3;
+
+// One row of a numbered series of files. C and H follow from the track
+// index: C = track >> 1, H = track & 1. A row with sector number 0 closes
+// the table.
+struct SeriesRow {
+  int track;
+  int r;
+  int size;
+};
+
+// A single named file starting at sector (track, c, h, r).
+struct SingleFile {
+  const char* name;
+  int track;
+  int c;
+  int h;
+  int r;
+  int size;
+};
+
+// Files named by applying `nameFormat` (one integer conversion, such as
+// "MUS3%02d") to each row's position in `rows`.
+struct FileSeries {
+  const char* nameFormat;
+  const SeriesRow* rows;
+};
+
+// One extraction step: exactly one of the two pointers is set. A step with
+// neither ends the recipe early.
+struct RecipeStep {
+  const SingleFile* file;
+  const FileSeries* series;
+};
+
+struct DiskRecipe {
+  char digit;           // boot-sector byte that selects this recipe
+  const char* message;  // printed when the disk is recognised
+  RecipeStep steps[kMaxRecipeSteps];
+};
+
+struct TitleProfile {
+  const char* signature;      // kSignatureLength bytes, no terminator needed
+  const char* userSignature;  // kSignatureLength bytes
+  const DiskRecipe* recipes;
+  int recipeCount;
+};

@@ -1,0 +1,3 @@
+#include "rip/TransferBuffer.h"
+
+unsigned char TransferBuffer[kTransferBufferSize];
