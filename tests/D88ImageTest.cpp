@@ -1,0 +1,298 @@
+// The image reader on images built byte by byte.
+
+#include "d88/D88Image.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "ProgramRun.h"
+#include "builder/D88Builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using d88build::Bytes;
+using d88build::BuildImage;
+using d88build::DiskSpec;
+using d88build::SectorRecord;
+
+SectorRecord Sector(int c, int h, int r, int n, std::size_t size,
+                    std::uint8_t fill) {
+  SectorRecord record;
+  record.c = static_cast<std::uint8_t>(c);
+  record.h = static_cast<std::uint8_t>(h);
+  record.r = static_cast<std::uint8_t>(r);
+  record.n = static_cast<std::uint8_t>(n);
+  record.data.assign(size, fill);
+  return record;
+}
+
+class D88ImageTest : public ::testing::Test {
+ protected:
+  // Writes `bytes` to a file in the scratch folder and opens it.
+  bool OpenBytes(const Bytes& bytes, const std::string& name = "image.d88") {
+    path = (dir / name).string();
+    d88build::WriteFile(path, bytes);
+    return image.Open(path.c_str());
+  }
+  bool OpenDisks(const std::vector<DiskSpec>& disks) {
+    return OpenBytes(BuildImage(disks));
+  }
+  // Opens a single formatted disk and makes it current with sectors 1..9.
+  void OpenFormatted(int tracks = d88build::kFormattedTracks) {
+    ASSERT_TRUE(OpenDisks({d88build::FormattedDisk(tracks)}));
+    ASSERT_TRUE(image.SelectDisk(0));
+    image.SetSectorRange(1, 9);
+  }
+
+  progrun::ScratchDir dir;
+  std::string path;
+  D88Image image;
+  unsigned char buffer[8192] = {};
+};
+
+TEST_F(D88ImageTest, IndexesDisksEndToEndAndIgnoresShortTrailingData) {
+  Bytes two = BuildImage({d88build::FormattedDisk(2),
+                          d88build::FormattedDisk(3)});
+  Bytes trailing = two;
+  trailing.insert(trailing.end(), 687, 0);
+  ASSERT_TRUE(OpenBytes(trailing));
+  EXPECT_EQ(image.GetDiskCount(), 2);
+
+  // 688 trailing bytes or more make up one more disk.
+  Bytes extra = two;
+  Bytes header(688, 0);
+  d88build::PutLe32(header, 28, 688);
+  extra.insert(extra.end(), header.begin(), header.end());
+  ASSERT_TRUE(OpenBytes(extra, "extra.d88"));
+  EXPECT_EQ(image.GetDiskCount(), 3);
+}
+
+TEST_F(D88ImageTest, FilesWithoutWholeHeaderOpenWithNoDisks) {
+  for (std::size_t size : {0, 687}) {
+    ASSERT_TRUE(OpenBytes(Bytes(size, 0x20)));
+    EXPECT_EQ(image.GetDiskCount(), 0);
+    EXPECT_FALSE(image.SelectDisk(0));
+  }
+}
+
+TEST_F(D88ImageTest, OpenFailsForMissingFilesAndFolders) {
+  EXPECT_FALSE(image.Open((dir / "missing").c_str()));
+  fs::create_directory(dir / "folder");
+  EXPECT_FALSE(image.Open((dir / "folder").c_str()));
+  EXPECT_FALSE(image.SelectDisk(0));
+  EXPECT_TRUE(image.Open(nullptr));
+}
+
+TEST_F(D88ImageTest, IndexesAtMost64Disks) {
+  DiskSpec tiny;
+  ASSERT_TRUE(OpenDisks(std::vector<DiskSpec>(70, tiny)));
+  EXPECT_EQ(image.GetDiskCount(), 64);
+  EXPECT_TRUE(image.SelectDisk(63));
+  EXPECT_FALSE(image.SelectDisk(64));
+}
+
+// A size field that cannot lead to another header, or that would carry the
+// next offset out of range, ends the index after its own disk.
+TEST_F(D88ImageTest, ImplausibleDiskSizeEndsTheIndex) {
+  for (std::uint32_t size :
+       {0u, 1u, 687u, 0x80000000u, 0xFFFFFFFFu, 0x7FFFFFFFu}) {
+    DiskSpec broken = d88build::FormattedDisk(1);
+    broken.sizeField = size;
+    ASSERT_TRUE(OpenDisks({d88build::FormattedDisk(1), broken,
+                           d88build::FormattedDisk(1)}));
+    EXPECT_EQ(image.GetDiskCount(), 2) << size;
+  }
+}
+
+TEST_F(D88ImageTest, FindsSectorsByAllFourIdFields) {
+  DiskSpec disk;
+  disk.tracks[3] = {Sector(1, 1, 7, 2, 512, 0x11), Sector(1, 1, 2, 1, 256, 0x22),
+                    Sector(1, 1, 2, 2, 512, 0x33)};
+  ASSERT_TRUE(OpenDisks({disk}));
+  ASSERT_TRUE(image.SelectDisk(0));
+
+  EXPECT_EQ(image.ReadSector(3, 1, 1, 2, 2, buffer, 512), 512);
+  EXPECT_EQ(buffer[0], 0x33);
+  EXPECT_EQ(image.ReadSector(3, 1, 1, 2, 1, buffer, 512), 256);
+  EXPECT_EQ(buffer[0], 0x22);
+  EXPECT_EQ(image.ReadSector(3, 1, 1, 7, 1, buffer, 512), 0);
+  EXPECT_EQ(image.ReadSector(3, 1, 0, 7, 2, buffer, 512), 0);
+  EXPECT_EQ(image.ReadSector(3, 1, 1, 7, 2, buffer, 100), 100);
+  EXPECT_EQ(image.ReadSector(3, 1, 1, 7, 2, buffer, 0), 0);
+  EXPECT_EQ(image.ReadSector(3, 1, 1, 7, 2, buffer, -1), 0);
+  for (int track : {-1, 2, 4, 164, 1000}) {
+    EXPECT_EQ(image.ReadSector(track, 1, 1, 7, 2, buffer, 512), 0) << track;
+  }
+}
+
+TEST_F(D88ImageTest, TrackTableEntriesOutsideTheDiskAreAbsentTracks) {
+  DiskSpec disk = d88build::FormattedDisk(2);
+  const std::uint32_t size =
+      static_cast<std::uint32_t>(d88build::BuildDisk(disk).size());
+  DiskSpec next = d88build::FormattedDisk(1);
+  for (std::uint32_t entry : {size + 1, 0x80000000u, 0xFFFFFFF0u}) {
+    disk.trackOffsets[1] = entry;
+    ASSERT_TRUE(OpenDisks({disk, next}));
+    ASSERT_TRUE(image.SelectDisk(0));
+    EXPECT_EQ(image.ReadSector(1, 0, 1, 1, 2, buffer, 512), 0) << entry;
+  }
+  // An entry equal to the disk size is read: here it lands on the next
+  // disk's header, which holds no sector with this ID.
+  disk.trackOffsets[1] = size;
+  ASSERT_TRUE(OpenDisks({disk, next}));
+  ASSERT_TRUE(image.SelectDisk(0));
+  EXPECT_EQ(image.ReadSector(1, 0, 1, 1, 2, buffer, 512), 0);
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 512);
+}
+
+TEST_F(D88ImageTest, WalkEndsAtCountZeroAndAtTheHeadersCount) {
+  DiskSpec disk;
+  SectorRecord empty = Sector(0, 0, 1, 2, 0, 0);
+  empty.sectorCount = 0;
+  disk.tracks[0] = {empty, Sector(0, 0, 2, 2, 512, 0x44)};
+  // The first header says its track has one sector: the walk stops there.
+  SectorRecord single = Sector(0, 1, 1, 2, 512, 0x55);
+  single.sectorCount = 1;
+  disk.tracks[1] = {single, Sector(0, 1, 2, 2, 512, 0x66)};
+  ASSERT_TRUE(OpenDisks({disk}));
+  ASSERT_TRUE(image.SelectDisk(0));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 2, 2, buffer, 512), 0);
+  EXPECT_EQ(image.ReadSector(1, 0, 1, 1, 2, buffer, 512), 512);
+  EXPECT_EQ(image.ReadSector(1, 0, 1, 2, 2, buffer, 512), 0);
+}
+
+// Headers whose counts keep growing past the walk index cannot stretch the
+// walk beyond the file: it ends where the file ends.
+TEST_F(D88ImageTest, WalkEndsAtTheEndOfTheFile) {
+  DiskSpec disk;
+  for (int i = 0; i < 300; ++i) {
+    SectorRecord record = Sector(9, 9, 9, 2, 0, 0);
+    record.sectorCount = static_cast<std::uint16_t>(65535);
+    disk.tracks[0].push_back(record);
+  }
+  ASSERT_TRUE(OpenDisks({disk}));
+  ASSERT_TRUE(image.SelectDisk(0));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 0);
+}
+
+// A file cut inside a sector header or its data: only bytes that arrived
+// are counted.
+TEST_F(D88ImageTest, TruncatedFileGivesOnlyTheBytesThatArrived) {
+  const Bytes whole = BuildImage({d88build::FormattedDisk(1)});
+  const std::size_t firstData = 688 + 16;
+  ASSERT_TRUE(OpenBytes(Bytes(whole.begin(), whole.begin() + firstData + 100)));
+  ASSERT_TRUE(image.SelectDisk(0));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 100);
+  EXPECT_EQ(buffer[99], d88build::PatternByte(0, 1, 99));
+  EXPECT_EQ(image.ReadSectors(0, 0, 0, 1, 2, buffer, 512), 0);
+
+  ASSERT_TRUE(OpenBytes(Bytes(whole.begin(), whole.begin() + 688 + 10)));
+  ASSERT_TRUE(image.SelectDisk(0));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 0);
+}
+
+TEST_F(D88ImageTest, RunsContinueAcrossTrackSides) {
+  OpenFormatted();
+  // Sectors 5..9 of track 12.
+  ASSERT_EQ(image.ReadSectors(12, 6, 0, 5, 2, buffer, 2560), 2560);
+  EXPECT_EQ(Bytes(buffer, buffer + 2560), d88build::ExpectedRun(12, 5, 2560));
+  // Sectors 6..9 of track 8, 1 of track 9 and 92 bytes of its sector 2.
+  ASSERT_EQ(image.ReadSectors(8, 4, 0, 6, 2, buffer, 2652), 2652);
+  EXPECT_EQ(Bytes(buffer, buffer + 2652), d88build::ExpectedRun(8, 6, 2652));
+  // From head 1 the run goes on at the next cylinder's head 0.
+  ASSERT_EQ(image.ReadSectors(9, 4, 1, 9, 2, buffer, 1024), 1024);
+  EXPECT_EQ(Bytes(buffer, buffer + 1024), d88build::ExpectedRun(9, 9, 1024));
+}
+
+TEST_F(D88ImageTest, RunsStopAtTheFirstMissingOrShortSector) {
+  DiskSpec disk = d88build::FormattedDisk(2);
+  disk.tracks[1].erase(disk.tracks[1].begin() + 1);  // track 1, R 2
+  disk.tracks[0][6].data.resize(100);                // track 0, R 7
+  ASSERT_TRUE(OpenDisks({disk}));
+  ASSERT_TRUE(image.SelectDisk(0));
+  image.SetSectorRange(1, 9);
+  EXPECT_EQ(image.ReadSectors(0, 0, 0, 5, 2, buffer, 2048), 1024);
+  EXPECT_EQ(image.ReadSectors(0, 0, 0, 9, 2, buffer, 2048), 1024);
+  EXPECT_EQ(image.ReadSectors(1, 0, 1, 1, 2, buffer, 1024), 512);
+  // A sector number above the range never wraps to the next track.
+  image.SetSectorRange(1, 8);
+  EXPECT_EQ(image.ReadSectors(0, 0, 0, 9, 2, buffer, 2048), 512);
+  EXPECT_EQ(image.ReadSectors(0, 0, 0, 1, 2, buffer, -5), 0);
+  EXPECT_EQ(image.ReadSectors(0, 0, 0, 1, -1, buffer, 512), 0);
+  EXPECT_EQ(image.ReadSectors(0, 0, 0, 1, 40, buffer, 512), 0);
+}
+
+TEST_F(D88ImageTest, LongerSectorsGiveOnlyTheirNominalSize) {
+  DiskSpec disk;
+  disk.tracks[0] = {Sector(0, 0, 1, 1, 512, 0x77), Sector(0, 0, 2, 1, 256, 0x88)};
+  ASSERT_TRUE(OpenDisks({disk}));
+  ASSERT_TRUE(image.SelectDisk(0));
+  EXPECT_EQ(image.ReadSectors(0, 0, 0, 1, 1, buffer, 512), 512);
+  EXPECT_EQ(buffer[255], 0x77);
+  EXPECT_EQ(buffer[256], 0x88);
+}
+
+TEST_F(D88ImageTest, SelectDiskOutOfRangeLeavesNoDiskCurrent) {
+  OpenFormatted(1);
+  EXPECT_FALSE(image.SelectDisk(1));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 0);
+  EXPECT_FALSE(image.SelectDisk(-1));
+  EXPECT_TRUE(image.SelectDisk(0));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 512);
+  image.Close();
+  EXPECT_FALSE(image.SelectDisk(0));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 0);
+}
+
+// Opening another file closes the first and forgets its current disk, so its
+// track table is never applied to the new file.
+TEST_F(D88ImageTest, OpenReplacesTheFileAndForgetsTheCurrentDisk) {
+  OpenFormatted(1);
+  const auto openFiles = [] {
+    return std::distance(fs::directory_iterator("/proc/self/fd"),
+                         fs::directory_iterator{});
+  };
+  const auto before = openFiles();
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_TRUE(OpenBytes(BuildImage({d88build::FormattedDisk(1)}),
+                          "other" + std::to_string(i)));
+    EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 0);
+  }
+  EXPECT_EQ(openFiles(), before);
+}
+
+// Random damage anywhere in a two-disk image: every operation ends, and
+// nothing reads or writes outside its buffers (checked by the sanitizers).
+TEST_F(D88ImageTest, RandomlyCorruptedImagesNeverHangOrOverrun) {
+  const Bytes whole = BuildImage({d88build::FormattedDisk(6),
+                                  d88build::FormattedDisk(6)});
+  std::mt19937 random(2024);
+  for (int round = 0; round < 60; ++round) {
+    Bytes corrupt(whole.begin(), whole.begin() + random() % whole.size());
+    for (int flip = 0; flip < 30 && !corrupt.empty(); ++flip) {
+      const std::size_t at = flip % 3 ? random() % std::min<std::size_t>(
+                                            corrupt.size(), 1400)
+                                      : random() % corrupt.size();
+      corrupt[at] = static_cast<std::uint8_t>(random());
+    }
+    ASSERT_TRUE(OpenBytes(corrupt, "corrupt" + std::to_string(round)));
+    for (int disk = 0; disk < image.GetDiskCount(); ++disk) {
+      image.SelectDisk(disk);
+      image.SetSectorRange(1, 9);
+      for (int track = 0; track < 6; ++track) {
+        EXPECT_LE(image.ReadSector(track, track >> 1, track & 1, 1, 2, buffer,
+                                   512),
+                  512);
+        EXPECT_LE(image.ReadSectors(track, track >> 1, track & 1, 3, 2, buffer,
+                                    4096),
+                  4096);
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+#include "RipperExpectations.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <stdexcept>
+
+namespace ripcheck {
+
+std::string Incomplete(const std::string& name, int got, int size) {
+  return name + " \x82\xcd\x95\x73\x8a\xae\x91\x53\x82\xc5\x82\xb7 (" +
+         std::to_string(got) + "/" + std::to_string(size) +
+         " \x83\x6f\x83\x43\x83\x67).\n";
+}
+
+std::string WriteFailed(const std::string& name) {
+  return name + " \x82\xf0\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9"
+                "\x82\xf1.\n";
+}
+
+const ExpectedDisk& Title::Disk(char digit) const {
+  for (const ExpectedDisk& disk : disks) {
+    if (disk.digit == digit) return disk;
+  }
+  throw std::invalid_argument("no such disk");
+}
+
+d88build::DiskSpec TitleDisk(const Title& title, char digit) {
+  d88build::DiskSpec disk = d88build::FormattedDisk();
+  d88build::SetBootSignature(disk, title.signature, digit);
+  return disk;
+}
+
+d88build::DiskSpec UserDisk(const Title& title) {
+  d88build::DiskSpec disk = d88build::FormattedDisk();
+  d88build::SetBootSignature(disk, title.userSignature, '1');
+  return disk;
+}
+
+std::string ExpectedOutput(const ExpectedDisk& disk) {
+  std::string out = disk.message;
+  for (const ExpectedFile& file : disk.files) {
+    out += "cutting ... " + file.name + "\n";
+  }
+  return out;
+}
+
+void ExpectExactlyFiles(const std::filesystem::path& dir,
+                        const std::vector<ExpectedFile>& files) {
+  const auto listing = progrun::Listing(dir);
+  std::set<std::string> expectedNames;
+  for (const ExpectedFile& file : files) {
+    expectedNames.insert(file.name);
+    const auto found = listing.find(file.name);
+    if (found == listing.end()) {
+      ADD_FAILURE() << file.name << " was not written";
+      continue;
+    }
+    EXPECT_EQ(found->second,
+              d88build::ExpectedRun(file.track, file.r, file.size))
+        << file.name << " does not hold the sectors it should";
+  }
+  for (const auto& [name, bytes] : listing) {
+    EXPECT_TRUE(expectedNames.count(name)) << "unexpected file " << name;
+  }
+}
+
+progrun::RunResult RunOn(const Title& title, const d88build::Bytes& image,
+                         const progrun::ScratchDir& dir) {
+  progrun::ScratchDir imageDir;
+  const std::string imagePath = (imageDir / "image.d88").string();
+  d88build::WriteFile(imagePath, image);
+  return progrun::Run(title.program, {imagePath}, dir.path());
+}
+
+}  // namespace ripcheck

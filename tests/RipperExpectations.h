@@ -1,0 +1,70 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ProgramRun.h"
+#include "builder/D88Builder.h"
+
+// What a ripper run must print and leave behind, written out independently
+// of the programs' own tables.
+namespace ripcheck {
+
+// Console texts in Shift-JIS bytes.
+// "を認識しました."
+inline const std::string kRecognisedJa =
+    "\x82\xf0\x94\x46\x8e\xaf\x82\xb5\x82\xdc\x82\xb5\x82\xbd.";
+// "User Diskを認識しました.\n"
+inline const std::string kUserDisk = "User Disk" + kRecognisedJa + "\n";
+// "認識できないディスクです.\n"
+inline const std::string kNotRecognised =
+    "\x94\x46\x8e\xaf\x82\xc5\x82\xab\x82\xc8\x82\xa2\x83\x66\x83\x42\x83\x58"
+    "\x83\x4e\x82\xc5\x82\xb7.\n";
+// "ファイルをオープンできません.\n"
+inline const std::string kOpenFailed =
+    "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x83\x49\x81\x5b\x83\x76\x83\x93"
+    "\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1.\n";
+// "<name> は不完全です (<got>/<size> バイト).\n"
+std::string Incomplete(const std::string& name, int got, int size);
+// "<name> を書き込めません.\n"
+std::string WriteFailed(const std::string& name);
+
+// A file cut from a formatted disk: `size` bytes from sector R `r` of
+// `track` on.
+struct ExpectedFile {
+  std::string name;
+  int track;
+  int r;
+  int size;
+};
+
+struct ExpectedDisk {
+  char digit;
+  std::string message;  // empty when the digit has no recipe
+  std::vector<ExpectedFile> files;
+};
+
+struct Title {
+  std::string program;
+  std::string signature;
+  std::string userSignature;
+  std::vector<ExpectedDisk> disks;
+  const ExpectedDisk& Disk(char digit) const;
+};
+
+d88build::DiskSpec TitleDisk(const Title& title, char digit);
+d88build::DiskSpec UserDisk(const Title& title);
+
+// The recognition message followed by one cutting line per file.
+std::string ExpectedOutput(const ExpectedDisk& disk);
+
+// The folder holds exactly these files, each with the bytes its run reads.
+void ExpectExactlyFiles(const std::filesystem::path& dir,
+                        const std::vector<ExpectedFile>& files);
+
+// Runs the title's program on `image` in a fresh folder `dir`.
+progrun::RunResult RunOn(const Title& title, const d88build::Bytes& image,
+                         const progrun::ScratchDir& dir);
+
+}  // namespace ripcheck

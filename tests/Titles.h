@@ -1,0 +1,9 @@
+#pragma once
+
+#include "RipperExpectations.h"
+
+namespace ripcheck {
+
+const Title& PelkTitle();
+
+}  // namespace ripcheck
