@@ -1,0 +1,28 @@
+#!/bin/sh
+# Builds the rippers, makes a sample image of each title's disk set with the
+# test image builder, runs each ripper on it in a fresh folder, shows the
+# console text converted from CP932 to UTF-8, and lists the files cut.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="$top/build"
+cmake -S "$top" -B "$build" >/dev/null
+cmake --build "$build" -j2 --target pelkrip make_sample_image >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+run_demo() {
+  program=$1
+  shift
+  mkdir "$work/$program"
+  "$build/tools/make_sample_image" "$work/$program.d88" "$@"
+  echo "== $program $program.d88 (disks: $*)"
+  (cd "$work/$program" && "$build/$program" "$work/$program.d88") |
+    iconv -f CP932 -t UTF-8
+  echo "== files cut by $program"
+  (cd "$work/$program" && ls -l | awk 'NR > 1 { printf "%-8s %6d\n", $9, $5 }')
+  echo
+}
+
+run_demo pelkrip Pelk_No8 Pelk_No9 Pelk_No1 Pelk_No2 Pelk_No3 Pelk_No4 \
+  Pelk_No5 Pelk_UD1 Foreign1
