@@ -324,7 +324,8 @@ std::string ProgramName(const ::testing::TestParamInfo<const Title*>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Titles, RipperEndToEnd,
-                         ::testing::Values(&ripcheck::PelkTitle()),
+                         ::testing::Values(&ripcheck::PelkTitle(),
+                                           &ripcheck::VoskTitle()),
                          ProgramName);
 
 }  // namespace

@@ -5,5 +5,6 @@
 namespace ripcheck {
 
 const Title& PelkTitle();
+const Title& VoskTitle();
 
 }  // namespace ripcheck

@@ -6,7 +6,7 @@ set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build"
 cmake -S "$top" -B "$build" >/dev/null
-cmake --build "$build" -j2 --target pelkrip make_sample_image >/dev/null
+cmake --build "$build" -j2 --target pelkrip voskrip make_sample_image >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -26,3 +26,5 @@ run_demo() {
 
 run_demo pelkrip Pelk_No8 Pelk_No9 Pelk_No1 Pelk_No2 Pelk_No3 Pelk_No4 \
   Pelk_No5 Pelk_UD1 Foreign1
+run_demo voskrip Vosk_No1 Vosk_No2 Vosk_No3 Vosk_No4 Vosk_No5 Vosk_No6 \
+  Vosk_UD1
