@@ -193,3 +193,23 @@ int D88Image::ReadSectors(int track, int c, int h, int r, int n,
   }
   return done;
 }
+
+int D88Image::ReadSectorIds(int track, unsigned char* dest, int limit) {
+  long long position = TrackStart(track);
+  if (position < 0) return 0;
+
+  // Ends at `limit`, at a header that does not arrive whole, or at a header
+  // whose count minus 1 equals the index.
+  int written = 0;
+  for (int i = 0; written < limit && written <= INT_MAX - 4; ++i) {
+    unsigned char header[kSectorHeaderSize];
+    if (ReadAt(position, header, kSectorHeaderSize) < kSectorHeaderSize) {
+      break;
+    }
+    std::memcpy(dest + written, header + kIdC, 4);
+    written += 4;
+    position += kSectorHeaderSize + ReadLe16(header + kDataSizeOffset);
+    if (i == ReadLe16(header + kSectorCountOffset) - 1) break;
+  }
+  return written;
+}

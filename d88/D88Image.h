@@ -46,6 +46,21 @@ class D88Image {
   int ReadSectors(int track, int c, int h, int r, int n, unsigned char* dest,
                   int length);
 
+  // What the last SelectDisk loaded: the disk's name (at most 16
+  // characters, empty when no disk is current), its media type byte (-1
+  // when none is current) and its index (-1 when none is current).
+  const char* GetDiskName() const { return diskName; }
+  int GetMediaType() const { return mediaType; }
+  int GetCurrentDisk() const { return currentDisk; }
+
+  // Writes the C, H, R, N bytes of each sector of `track`, 4 bytes per
+  // sector in the order the records lie in the file, starting an entry
+  // whenever fewer than `limit` bytes have been written (so `dest` must
+  // hold `limit` rounded up to a multiple of 4). Unlike the sector lookup,
+  // the listing goes on past a header whose sector count is 0. Gives the
+  // bytes written.
+  int ReadSectorIds(int track, unsigned char* dest, int limit);
+
  private:
   void ClearCurrentDisk();
   long long TrackStart(int track) const;
