@@ -1,7 +1,9 @@
 #include "d88/D88Image.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <numeric>
 
 #include "d88/ByteOrder.h"
 
@@ -26,9 +28,12 @@ constexpr int kDataSizeOffset = 14;
 // Largest size code whose nominal size (128 << n) fits an int.
 constexpr int kMaxShiftableSizeCode = 23;
 
-bool IdMatches(const unsigned char* header, int c, int h, int r, int n) {
-  return header[kIdC] == c && header[kIdH] == h && header[kIdR] == r &&
-         header[kIdN] == n;
+bool IsByte(int value) { return value >= 0 && value <= 0xFF; }
+
+unsigned int PackId(int c, int h, int r, int n) {
+  return static_cast<unsigned int>(c) | static_cast<unsigned int>(h) << 8 |
+         static_cast<unsigned int>(r) << 16 |
+         static_cast<unsigned int>(n) << 24;
 }
 
 // 0 for a negative code, which no sector header can carry.
@@ -44,30 +49,19 @@ D88Image::~D88Image() { Close(); }
 
 bool D88Image::Open(const char* path) {
   if (path == nullptr) return Close();
-  if (file != nullptr) {
-    // Never leak the old handle, and never apply the old disk's track table
-    // to the new file.
+  if (file.IsOpen()) {
+    // Never apply the old disk's track table to the new file.
     Close();
     ClearCurrentDisk();
   }
-  file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
+  if (!file.Open(path)) return false;
 
   long long position = 0;
   diskCount = 0;
   while (diskCount < kMaxDisks) {
     unsigned char header[kHeaderSize];
     diskOffsets[diskCount] = static_cast<int>(position);
-    const int got = ReadAt(position, header, kHeaderSize);
-    if (got < kHeaderSize) {
-      // A folder, a pipe or an unreadable device opens but cannot be read as
-      // an image at all: that is a failure to open, not an empty image.
-      if (position == 0 && std::ferror(file) != 0) {
-        Close();
-        return false;
-      }
-      break;
-    }
+    if (file.Read(position, header, kHeaderSize) < kHeaderSize) break;
     ++diskCount;
     const int size = ReadLe32(header + kDiskSizeOffset);
     // A size that cannot reach a following header, or that would carry the
@@ -79,8 +73,8 @@ bool D88Image::Open(const char* path) {
 }
 
 bool D88Image::Close() {
-  if (file != nullptr) std::fclose(file);
-  file = nullptr;
+  file.Close();
+  walk.start = -1;
   diskCount = 0;
   currentDisk = -1;
   mediaType = -1;
@@ -97,12 +91,12 @@ void D88Image::ClearCurrentDisk() {
 }
 
 bool D88Image::SelectDisk(int index) {
-  if (file == nullptr) return false;
+  if (!file.IsOpen()) return false;
   ClearCurrentDisk();
   if (index < 0 || index >= diskCount) return false;
 
   unsigned char header[kHeaderSize];
-  if (ReadAt(diskOffsets[index], header, kHeaderSize) < kHeaderSize) {
+  if (file.Read(diskOffsets[index], header, kHeaderSize) < kHeaderSize) {
     return false;
   }
   for (int track = 0; track < kTrackCount; ++track) {
@@ -128,7 +122,7 @@ void D88Image::SetSectorRange(int first, int last) {
 }
 
 long long D88Image::TrackStart(int track) const {
-  if (file == nullptr || track < 0 || track >= kTrackCount) return -1;
+  if (!file.IsOpen() || track < 0 || track >= kTrackCount) return -1;
   const int offset = trackOffsets[track];
   // Zero and negative entries mark absent tracks; an entry past the disk's
   // end belongs to no track of this disk.
@@ -136,37 +130,52 @@ long long D88Image::TrackStart(int track) const {
   return static_cast<long long>(diskOffset) + offset;
 }
 
-int D88Image::ReadAt(long long position, unsigned char* dest, int length) {
-  if (position < 0 || position > LONG_MAX || length <= 0) return 0;
-  if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) return 0;
-  return static_cast<int>(
-      std::fread(dest, 1, static_cast<std::size_t>(length), file));
+// Walks the header chain at `start` as a sector lookup does: it ends at a
+// header that does not arrive whole, at a sector count of 0, or once the
+// index reaches the header's count minus 1. The count is at most 65535, so
+// the walk is bounded whatever the image holds. The result depends only on
+// the file and `start`, so it is reused until either changes.
+const D88Image::TrackWalk& D88Image::WalkTrack(long long start) {
+  if (walk.start == start) return walk;
+  walk.start = start;
+  walk.count = 0;
+  long long position = start;
+  for (int i = 0;; ++i) {
+    const unsigned char* header = file.View(position, kSectorHeaderSize);
+    if (header == nullptr) break;
+    const int sectorCount = ReadLe16(header + kSectorCountOffset);
+    if (sectorCount == 0) break;
+    const int dataSize = ReadLe16(header + kDataSizeOffset);
+    position += kSectorHeaderSize;
+    walk.ids[walk.count] = PackId(header[kIdC], header[kIdH], header[kIdR],
+                                  header[kIdN]);
+    walk.dataSizes[walk.count] = static_cast<unsigned short>(dataSize);
+    ++walk.count;
+    position += dataSize;
+    if (i >= sectorCount - 1) break;
+  }
+  return walk;
 }
 
 int D88Image::ReadSector(int track, int c, int h, int r, int n,
                          unsigned char* dest, int limit) {
   if (limit < 0) return 0;
-  long long position = TrackStart(track);
-  if (position < 0) return 0;
+  if (!IsByte(c) || !IsByte(h) || !IsByte(r) || !IsByte(n)) return 0;
+  const long long start = TrackStart(track);
+  if (start < 0) return 0;
 
-  // The walk ends at a header that does not arrive whole, at a sector count
-  // of 0, or once the index reaches the header's count minus 1. The count
-  // is at most 65535, so the walk is bounded whatever the image holds.
-  for (int i = 0;; ++i) {
-    unsigned char header[kSectorHeaderSize];
-    if (ReadAt(position, header, kSectorHeaderSize) < kSectorHeaderSize) {
-      return 0;
-    }
-    const int sectorCount = ReadLe16(header + kSectorCountOffset);
-    if (sectorCount == 0) return 0;
-    const int dataSize = ReadLe16(header + kDataSizeOffset);
-    position += kSectorHeaderSize;
-    if (IdMatches(header, c, h, r, n)) {
-      return ReadAt(position, dest, dataSize < limit ? dataSize : limit);
-    }
-    position += dataSize;
-    if (i >= sectorCount - 1) return 0;
-  }
+  const TrackWalk& headers = WalkTrack(start);
+  const unsigned int* end = headers.ids + headers.count;
+  const unsigned int* match = std::find(headers.ids, end, PackId(c, h, r, n));
+  if (match == end) return 0;
+  // The sector's data follows its header; the records before it each take
+  // a header and their data.
+  const long long index = match - headers.ids;
+  const long long dataPosition =
+      start + (index + 1) * kSectorHeaderSize +
+      std::accumulate(headers.dataSizes, headers.dataSizes + index, 0LL);
+  const int dataSize = headers.dataSizes[index];
+  return file.Read(dataPosition, dest, dataSize < limit ? dataSize : limit);
 }
 
 int D88Image::ReadSectors(int track, int c, int h, int r, int n,
@@ -202,10 +211,8 @@ int D88Image::ReadSectorIds(int track, unsigned char* dest, int limit) {
   // whose count minus 1 equals the index.
   int written = 0;
   for (int i = 0; written < limit && written <= INT_MAX - 4; ++i) {
-    unsigned char header[kSectorHeaderSize];
-    if (ReadAt(position, header, kSectorHeaderSize) < kSectorHeaderSize) {
-      break;
-    }
+    const unsigned char* header = file.View(position, kSectorHeaderSize);
+    if (header == nullptr) break;
     std::memcpy(dest + written, header + kIdC, 4);
     written += 4;
     position += kSectorHeaderSize + ReadLe16(header + kDataSizeOffset);

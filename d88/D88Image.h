@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdio>
+#include "d88/BlockReader.h"
 
 // Reader for D88 floppy disk image files. A file may hold several disk images
 // laid end to end; Open indexes them, SelectDisk makes one current, and the
@@ -62,11 +62,22 @@ class D88Image {
   int ReadSectorIds(int track, unsigned char* dest, int limit);
 
  private:
+  // The headers a sector lookup visits on one track, in file order, up to
+  // where the lookup's walk ends.
+  struct TrackWalk {
+    static constexpr int kMaxHeaders = 65535;
+    long long start = -1;  // file position of the first header; -1: none
+    int count = 0;
+    unsigned int ids[kMaxHeaders];  // C, H, R, N packed by PackId
+    unsigned short dataSizes[kMaxHeaders];
+  };
+
   void ClearCurrentDisk();
   long long TrackStart(int track) const;
-  int ReadAt(long long position, unsigned char* dest, int length);
+  const TrackWalk& WalkTrack(long long start);
 
-  std::FILE* file = nullptr;
+  BlockReader file;
+  TrackWalk walk;
   int currentDisk = -1;
   int diskCount = 0;
   int firstSector = 1;

@@ -335,6 +335,43 @@ TEST_F(D88ImageTest, ListingPassesCountZeroAndStopsAtTheEndOfTheFile) {
   EXPECT_EQ(image.ReadSector(0, 1, 2, 3, 2, buffer, 512), 0);
 }
 
+// Lookups reuse a track's walk; these are the cases where reusing it
+// wrongly would show.
+TEST_F(D88ImageTest, RepeatedLookupsGiveWhatAFreshWalkGives) {
+  DiskSpec first;
+  first.tracks[0] = {Sector(0, 0, 1, 2, 512, 0x01), Sector(0, 0, 2, 2, 512, 0x02),
+                     Sector(0, 0, 1, 2, 512, 0x03)};
+  DiskSpec second = first;
+  second.tracks[0][0].data.assign(512, 0x11);
+  second.tracks[0][1].data.assign(256, 0x12);
+  // Track 5 of the first disk shares track 0's chain.
+  first.trackOffsets[5] = 688;
+  ASSERT_TRUE(OpenDisks({first, second}));
+
+  ASSERT_TRUE(image.SelectDisk(0));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 512);
+  EXPECT_EQ(buffer[0], 0x01);  // the first of two equal IDs, in file order
+  EXPECT_EQ(image.ReadSector(5, 0, 0, 2, 2, buffer, 512), 512);
+  EXPECT_EQ(buffer[0], 0x02);
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 2, 2, buffer, 100), 100);
+
+  // Same table entries, other disk: its own sectors.
+  ASSERT_TRUE(image.SelectDisk(1));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 512);
+  EXPECT_EQ(buffer[0], 0x11);
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 2, 2, buffer, 512), 256);
+  EXPECT_EQ(buffer[0], 0x12);
+  EXPECT_EQ(image.ReadSector(5, 0, 0, 2, 2, buffer, 512), 0);
+
+  // Another file at the same path and offsets: its own sectors.
+  second.tracks[0][0].data.assign(512, 0x21);
+  ASSERT_TRUE(OpenDisks({second}));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 0);
+  ASSERT_TRUE(image.SelectDisk(0));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 512);
+  EXPECT_EQ(buffer[0], 0x21);
+}
+
 // Random damage anywhere in a two-disk image: every operation ends, and
 // nothing reads or writes outside its buffers (checked by the sanitizers).
 TEST_F(D88ImageTest, RandomlyCorruptedImagesNeverHangOrOverrun) {

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdio>
+
+// Reads a file through one fixed block, so that walking a chain of small
+// records costs one read call per block rather than one seek and one read
+// per record. Never allocates.
+class BlockReader {
+ public:
+  static constexpr int kBlockSize = 65536;
+
+  BlockReader() = default;
+  ~BlockReader();
+  BlockReader(const BlockReader&) = delete;
+  BlockReader& operator=(const BlockReader&) = delete;
+
+  // Gives false when the file cannot be opened, or opens but cannot be read
+  // as a file at all (a folder, for instance); then nothing is open.
+  bool Open(const char* path);
+  void Close();
+  bool IsOpen() const { return file != nullptr; }
+
+  // Copies up to `length` bytes at `position` into `dest`; gives how many
+  // arrived (fewer at the end of the file, 0 for any failure).
+  int Read(long long position, unsigned char* dest, int length);
+
+  // Points at `length` bytes (at most kBlockSize) at `position`, valid until
+  // the next call; null when they do not all arrive.
+  const unsigned char* View(long long position, int length);
+
+ private:
+  bool InBlock(long long position, int length) const;
+  int ReadFromFile(long long position, unsigned char* dest, int length);
+  void LoadBlock(long long position);
+
+  std::FILE* file = nullptr;
+  long long blockStart = -1;
+  int blockLength = 0;
+  unsigned char block[kBlockSize];
+};
