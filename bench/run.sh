@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Whole-run benchmark of both rippers, on images made by the tests' image
+# builder, printed side by side:
+#   set      each ripper on one full set of its title's disks, against
+#            `cp -r` of the folder that run produced
+#   scale    each ripper on 64 copies of its title's disk with the most
+#            files, against the write floor (the same file writes, no reads)
+#   hostile  pelkrip on 64 disks whose tracks all point at one chain of
+#            empty headers, for several chain lengths
+# with the peak resident memory of each run and, where strace is installed,
+# the read and seek calls of the scale runs. Then the reader's
+# micro-benchmarks. Times are medians of RUNS runs (default 5).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="$top/build-bench"
+runs=${RUNS:-5}
+
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DD88RIP_BENCH=ON \
+  -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" -j2 >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+images="$work/images"
+mkdir "$images"
+
+now_ns() { date +%s%N; }
+
+# median_ms COMMAND...: runs COMMAND $runs times, each in a fresh empty
+# folder $work/run, and prints the median wall time in milliseconds.
+median_ms() {
+  local times=()
+  for _ in $(seq "$runs"); do
+    rm -rf "$work/run" && mkdir "$work/run"
+    local start end
+    start=$(now_ns)
+    (cd "$work/run" && "$@" >/dev/null 2>&1)
+    end=$(now_ns)
+    times+=($(( (end - start) / 1000 )))
+  done
+  printf '%s\n' "${times[@]}" | sort -n | awk '{ t[NR] = $1 }
+    END { printf "%.1f", t[int((NR + 1) / 2)] / 1000 }'
+}
+
+# peak_kib COMMAND...: peak resident memory of one run, in KiB.
+peak_kib() {
+  rm -rf "$work/run" && mkdir "$work/run"
+  (cd "$work/run" && /usr/bin/time -f '%M' -o "$work/peak" "$@" >/dev/null 2>&1) || true
+  cat "$work/peak"
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+
+make_set() { "$build/tools/make_sample_image" "$@"; }
+
+declare -A program=([pelk]=pelkrip [vosk]=voskrip)
+declare -A signature=([pelk]=Pelk_No [vosk]=Vosk_No)
+declare -A set_digits=([pelk]="8 9 1 2 3 4 5" [vosk]="1 2 3 4 5 6")
+declare -A largest_digit=([pelk]=1 [vosk]=4)
+
+for title in pelk vosk; do
+  ids=()
+  for digit in ${set_digits[$title]}; do ids+=("${signature[$title]}$digit"); done
+  make_set "$images/$title-set.d88" "${ids[@]}"
+  ids=()
+  for _ in $(seq 64); do ids+=("${signature[$title]}${largest_digit[$title]}"); done
+  make_set "$images/$title-scale.d88" "${ids[@]}"
+done
+
+echo "run                         ripper ms   baseline ms   ratio   peak KiB"
+for title in pelk vosk; do
+  rip="$build/${program[$title]}"
+
+  # set: against cp -r of the folder the run produced.
+  rm -rf "$work/set-out" && mkdir "$work/set-out"
+  (cd "$work/set-out" && "$rip" "$images/$title-set.d88" >/dev/null)
+  t_rip=$(median_ms "$rip" "$images/$title-set.d88")
+  t_cp=$(median_ms cp -r "$work/set-out" copy)
+  printf '%-27s %9s   %11s   %5s   %8s\n' "set ${program[$title]}" "$t_rip" \
+    "$t_cp (cp -r)" "$(ratio "$t_rip" "$t_cp")" \
+    "$(peak_kib "$rip" "$images/$title-set.d88")"
+
+  # scale: against the write floor, fed the names and sizes in write order.
+  rm -rf "$work/scale-out" && mkdir "$work/scale-out"
+  (cd "$work/scale-out" && "$rip" "$images/$title-scale.d88" |
+    sed -n 's/^cutting \.\.\. //p' >"$work/$title-order")
+  : >"$work/$title-list"
+  while read -r name; do
+    echo "$name $(stat -c %s "$work/scale-out/$name")" >>"$work/$title-list"
+  done <"$work/$title-order"
+  t_rip=$(median_ms "$rip" "$images/$title-scale.d88")
+  t_floor=$(median_ms "$build/bench/write_floor" "$work/$title-list" 1)
+  printf '%-27s %9s   %11s   %5s   %8s\n' "scale ${program[$title]} (64 disks)" \
+    "$t_rip" "$t_floor (floor)" "$(ratio "$t_rip" "$t_floor")" \
+    "$(peak_kib "$rip" "$images/$title-scale.d88")"
+done
+
+echo
+echo "hostile pelkrip, 64 disks   chain   image MiB   ms   peak KiB"
+for chain in 16384 32768 65535 131070; do
+  "$build/bench/make_hostile_image" "$images/hostile.d88" Pelk_No1 "$chain"
+  size=$(( $(stat -c %s "$images/hostile.d88") / 1048576 ))
+  t=$(median_ms "$build/pelkrip" "$images/hostile.d88")
+  printf '%-27s %6d   %9d   %5s   %8s\n' "" "$chain" "$size" "$t" \
+    "$(peak_kib "$build/pelkrip" "$images/hostile.d88")"
+done
+rm -f "$images/hostile.d88"
+
+if command -v strace >/dev/null; then
+  echo
+  echo "system calls of the scale runs (strace -c -f)"
+  for title in pelk vosk; do
+    rm -rf "$work/run" && mkdir "$work/run"
+    (cd "$work/run" && strace -c -f -o "$work/strace" \
+      "$build/${program[$title]}" "$images/$title-scale.d88" >/dev/null)
+    printf '%s: ' "${program[$title]}"
+    awk '$NF ~ /^(read|lseek|write|openat|rename)$/ { printf "%s %s  ", $NF, $4 }' \
+      "$work/strace"
+    echo
+    rm -rf "$work/run" && mkdir "$work/run"
+    (cd "$work/run" && strace -c -f -o "$work/strace" \
+      "$build/bench/write_floor" "$work/$title-list" 1 >/dev/null)
+    printf 'write floor: '
+    awk '$NF ~ /^(read|lseek|write|openat|rename)$/ { printf "%s %s  ", $NF, $4 }' \
+      "$work/strace"
+    echo
+  done
+fi
+
+echo
+"$build/bench/reader_benchmark" --benchmark_min_time=0.2 2>&1 | grep -v WARNING
