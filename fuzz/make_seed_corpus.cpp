@@ -1,0 +1,94 @@
+// Writes the fuzzers' seed corpus, made with the tests' image builder:
+// clean disks of both titles, several disks end to end, interleaved and
+// damaged tracks.
+//
+//   make_seed_corpus READER_DIR PELK_DIR VOSK_DIR
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "builder/D88Builder.h"
+
+namespace {
+
+using d88build::BuildImage;
+using d88build::DiskSpec;
+
+// The tracks the rippers read: the boot track, KSD.COM's and the series'.
+DiskSpec TitleDisk(const std::string& signature, char digit) {
+  DiskSpec disk;
+  for (int track : {0, 8, 9, 12, 13}) {
+    disk.tracks[track] = d88build::FormattedTrack(track);
+  }
+  for (int track = 52; track <= 77; ++track) {
+    disk.tracks[track] = d88build::FormattedTrack(track);
+  }
+  d88build::SetBootSignature(disk, signature, digit);
+  return disk;
+}
+
+void Write(const std::string& dir, const std::string& name,
+           const d88build::Bytes& bytes) {
+  d88build::WriteFile(dir + "/" + name, bytes);
+}
+
+void WriteTitleSeeds(const std::string& dir, const std::string& title,
+                     const std::string& digits) {
+  const std::string signature = title + "_No";
+  std::vector<DiskSpec> all;
+  for (char digit : digits) {
+    DiskSpec disk = TitleDisk(signature, digit);
+    Write(dir, std::string("disk-") + digit, BuildImage({disk}));
+    all.push_back(disk);
+  }
+  Write(dir, "two-disks", BuildImage({all[0], all[1]}));
+
+  DiskSpec interleaved = all[0];
+  d88build::ReorderSectors(interleaved, {1, 4, 7, 2, 5, 8, 3, 6, 9});
+  Write(dir, "interleaved", BuildImage({interleaved}));
+
+  DiskSpec damaged = all[0];
+  damaged.tracks.erase(damaged.tracks.find(53));
+  damaged.tracks[54][2].dataSize = 0xFFFF;
+  damaged.tracks[55][0].sectorCount = 0;
+  damaged.trackOffsets[56] = 0x80000000u;
+  d88build::Bytes truncated = BuildImage({damaged});
+  Write(dir, "damaged", truncated);
+  truncated.resize(truncated.size() / 2);
+  Write(dir, "truncated", truncated);
+
+  DiskSpec user = TitleDisk(title + "_UD", '1');
+  user.tracks.erase(user.tracks.find(52), user.tracks.end());
+  Write(dir, "user-and-boot-only", BuildImage({user, user}));
+}
+
+void WriteReaderSeeds(const std::string& dir) {
+  DiskSpec small = d88build::FormattedDisk(4);
+  Write(dir, "formatted", BuildImage({small}));
+  DiskSpec interleaved = small;
+  d88build::ReorderSectors(interleaved, {9, 1, 8, 2, 7, 3, 6, 4, 5});
+  interleaved.name = "INTERLEAVED";
+  Write(dir, "several", BuildImage({interleaved, small, interleaved}));
+  DiskSpec odd = small;
+  odd.tracks[1][0].n = 1;
+  odd.tracks[1][3].sectorCount = 0;
+  odd.tracks[2][1].dataSize = 100;
+  odd.tracks[3].resize(2);
+  odd.trackOffsets[4] = 0xFFFFFFFFu;
+  odd.sizeField = 0;
+  Write(dir, "damaged", BuildImage({odd, small}));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "Usage: %s READER_DIR PELK_DIR VOSK_DIR\n", argv[0]);
+    return 2;
+  }
+  WriteReaderSeeds(argv[1]);
+  WriteTitleSeeds(argv[2], "Pelk", "8912345");
+  WriteTitleSeeds(argv[3], "Vosk", "123456");
+  return 0;
+}

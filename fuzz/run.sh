@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs each for DURATION seconds, one after
+# another, from the generated seeds and the corpus that earlier runs left in
+# the build folder. Fails on any crash, leak, time-out or sanitizer report;
+# findings land in build-fuzz/artifacts/.
+#
+#   fuzz/run.sh DURATION [reader|pelk|vosk]...
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="$top/build-fuzz"
+duration=${1:?usage: fuzz/run.sh DURATION [reader|pelk|vosk]...}
+shift
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(reader pelk vosk)
+
+CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DD88RIP_FUZZ=ON \
+  -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2 >/dev/null
+
+mkdir -p "$build/artifacts"
+for target in "${targets[@]}"; do
+  corpus="$build/corpus/$target"
+  mkdir -p "$corpus"
+  echo "== ${target}_fuzzer for ${duration} s"
+  # Images of a whole title disk run to a few hundred KiB.
+  "$build/fuzz/${target}_fuzzer" "$corpus" "$build/fuzz/seeds/$target" \
+    -max_total_time="$duration" -timeout=5 -rss_limit_mb=2048 \
+    -max_len=1048576 -print_final_stats=1 \
+    -artifact_prefix="$build/artifacts/${target}-" 2>&1 |
+    grep -E '^(#[0-9]+.*(DONE|pulse)|stat::|==|SUMMARY|ERROR|Done)' || true
+  # The fuzzer's exit status, not grep's.
+  [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "${target}_fuzzer failed"; exit 1; }
+done
