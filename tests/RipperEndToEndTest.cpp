@@ -202,51 +202,86 @@ TEST_P(RipperEndToEnd, MissingSectorsLeaveGapsAndIncompleteFiles) {
                                               : multiSector->track;
   const int secondR = multiSector->r == 9 ? 1 : multiSector->r + 1;
   DiskSpec damaged = ripcheck::TitleDisk(title(), disk.digit);
-  auto erase = [&](int track, int r) {
+  for (auto [track, r] : {std::pair{skipped.track, skipped.r},
+                          std::pair{secondTrack, secondR}}) {
     auto& records = damaged.tracks[track];
-    for (auto it = records.begin(); it != records.end(); ++it) {
-      if (it->r == r) {
-        records.erase(it);
-        return;
-      }
-    }
-  };
-  erase(skipped.track, skipped.r);
-  erase(secondTrack, secondR);
+    records.erase(records.begin() + (r - 1));
+  }
 
   const auto result = RunOn(BuildImage({damaged}));
-  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.err, "");
+  ripcheck::ExpectDamagedRun(result, dir.path(), disk, [&](int track, int r) {
+    const bool removed = (track == skipped.track && r == skipped.r) ||
+                         (track == secondTrack && r == secondR);
+    return removed ? 0 : d88build::kSectorSize;
+  });
+}
 
-  // Files sharing a removed sector are affected too; work out the expected
-  // outcome for each file from where its run meets a removed sector.
-  std::string expectedOut = disk.message;
-  std::string expectedErr;
+// Images that end inside a sector header, inside sector data, and inside
+// the second track of a run across tracks.
+TEST_P(RipperEndToEnd, ImageEndingPartWayGivesWhatArrived) {
+  const ExpectedDisk& disk = LargestDisk();
+  const DiskSpec whole = ripcheck::TitleDisk(title(), disk.digit);
+  const Bytes image = BuildImage({whole});
+  const ExpectedFile& first = disk.files.front();
+  // A file that runs on into the next track side.
+  const ExpectedFile* crossing = nullptr;
   for (const ExpectedFile& file : disk.files) {
-    int track = file.track;
-    int r = file.r;
-    int got = 0;
-    while (got < file.size && !((track == skipped.track && r == skipped.r) ||
-                                (track == secondTrack && r == secondR))) {
-      got += std::min(d88build::kSectorSize, file.size - got);
-      track += r == 9 ? 1 : 0;
-      r = r == 9 ? 1 : r + 1;
-    }
-    if (got == 0) {
-      EXPECT_FALSE(fs::exists(dir / file.name)) << file.name;
-      continue;
-    }
-    expectedOut += "cutting ... " + file.name + "\n";
-    const Bytes whole = d88build::ExpectedRun(file.track, file.r, file.size);
-    EXPECT_EQ(progrun::ReadBytes(dir / file.name),
-              Bytes(whole.begin(), whole.begin() + got))
-        << file.name;
-    if (got < file.size) {
-      expectedErr += ripcheck::Incomplete(file.name, got, file.size);
+    if ((file.r - 1) * d88build::kSectorSize + file.size >
+        d88build::kSectorsPerTrack * d88build::kSectorSize) {
+      crossing = &file;
     }
   }
-  EXPECT_EQ(result.out, expectedOut);
-  EXPECT_EQ(result.err, expectedErr);
-  EXPECT_NE(result.err, "");
+  ASSERT_NE(crossing, nullptr);
+
+  struct Cut {
+    const char* where;
+    int track;
+    int record;     // sectors lie in order, so record i holds R i + 1
+    int intoRecord; // bytes of that record that arrive
+  };
+  const Cut cuts[] = {
+      {"inside a header", first.track, first.r, 8},
+      {"inside sector data", first.track, first.r, 16 + 100},
+      {"inside a run across tracks", crossing->track + 1, 0, 16 + 300},
+  };
+  for (const Cut& cut : cuts) {
+    SCOPED_TRACE(cut.where);
+    const std::size_t end =
+        d88build::RecordOffset(whole, cut.track, cut.record) + cut.intoRecord;
+    ScratchDir cutDir;
+    const auto result = ripcheck::RunOn(
+        title(), Bytes(image.begin(), image.begin() + end), cutDir);
+    ripcheck::ExpectDamagedRun(result, cutDir.path(), disk, [&](int track, int r) {
+      const int record = r - 1;
+      if (track != cut.track) return track < cut.track ? d88build::kSectorSize : 0;
+      if (record != cut.record) return record < cut.record ? d88build::kSectorSize : 0;
+      return std::max(cut.intoRecord - d88build::kSectorHeaderSize, 0);
+    });
+  }
+}
+
+// Disk size fields that cannot lead on to a next disk end the image after
+// their own disk; a disk whose size is smaller than its track offsets has
+// no readable track, so not even a boot sector.
+TEST_P(RipperEndToEnd, ImplausibleDiskSizesEndTheImage) {
+  const ExpectedDisk& disk = MessageOnlyDisk();
+  for (std::uint32_t size : {0u, 100u, 687u, 0x80000000u, 0xFFFFFFFFu}) {
+    DiskSpec broken = BootOnlyDisk(disk.digit);
+    broken.sizeField = size;
+    const auto result = RunOn(BuildImage({broken, BootOnlyDisk(disk.digit)}));
+    EXPECT_EQ(result.status, 0) << size;
+    EXPECT_EQ(result.out, ripcheck::kNotRecognised) << size;
+  }
+  DiskSpec huge = BootOnlyDisk(disk.digit);
+  huge.sizeField = 0x7FFFFFFFu;
+  const auto result = RunOn(BuildImage({huge, BootOnlyDisk(disk.digit)}));
+  EXPECT_EQ(result.out, disk.message);
+
+  // A lone header of 688 bytes is a disk with no tracks.
+  Bytes header(d88build::kHeaderSize, 0);
+  d88build::PutLe32(header, 28, d88build::kHeaderSize);
+  EXPECT_EQ(RunOn(header).out, ripcheck::kNotRecognised);
 }
 
 // An output name taken by a folder: the folder stays untouched, the walk

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -64,6 +65,34 @@ void ExpectExactlyFiles(const std::filesystem::path& dir,
   for (const auto& [name, bytes] : listing) {
     EXPECT_TRUE(expectedNames.count(name)) << "unexpected file " << name;
   }
+}
+
+void ExpectDamagedRun(const progrun::RunResult& result,
+                      const std::filesystem::path& dir,
+                      const ExpectedDisk& disk, const SectorBytes& available) {
+  std::string expectedOut = disk.message;
+  std::string expectedErr;
+  std::vector<ExpectedFile> written;
+  for (const ExpectedFile& file : disk.files) {
+    int track = file.track;
+    int r = file.r;
+    int got = 0;
+    while (got < file.size) {
+      const int chunk = std::min(d88build::kSectorSize, file.size - got);
+      if (available(track, r) < chunk) break;
+      got += chunk;
+      track += r == d88build::kSectorsPerTrack ? 1 : 0;
+      r = r == d88build::kSectorsPerTrack ? 1 : r + 1;
+    }
+    if (got == 0) continue;
+    expectedOut += "cutting ... " + file.name + "\n";
+    if (got < file.size) expectedErr += Incomplete(file.name, got, file.size);
+    written.push_back({file.name, file.track, file.r, got});
+  }
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, expectedOut);
+  EXPECT_EQ(result.err, expectedErr);
+  ExpectExactlyFiles(dir, written);
 }
 
 progrun::RunResult RunOn(const Title& title, const d88build::Bytes& image,

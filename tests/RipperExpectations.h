@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,17 @@ std::string ExpectedOutput(const ExpectedDisk& disk);
 // The folder holds exactly these files, each with the bytes its run reads.
 void ExpectExactlyFiles(const std::filesystem::path& dir,
                         const std::vector<ExpectedFile>& files);
+
+// How many bytes of sector R `r` of `track` a damaged image still holds.
+using SectorBytes = std::function<int(int track, int r)>;
+
+// Checks a run over one disk whose sectors hold only `available` bytes: a
+// file whose first sector is short is left out without a word, a file whose
+// run breaks off later is written with the whole sectors read before the
+// break and reported as incomplete.
+void ExpectDamagedRun(const progrun::RunResult& result,
+                      const std::filesystem::path& dir,
+                      const ExpectedDisk& disk, const SectorBytes& available);
 
 // Runs the title's program on `image` in a fresh folder `dir`.
 progrun::RunResult RunOn(const Title& title, const d88build::Bytes& image,

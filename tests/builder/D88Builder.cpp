@@ -66,6 +66,17 @@ Bytes BuildDisk(const DiskSpec& disk) {
   return out;
 }
 
+std::size_t RecordOffset(const DiskSpec& disk, int track, std::size_t index) {
+  std::size_t offset = kHeaderSize;
+  for (const auto& [built, records] : disk.tracks) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      if (built == track && i == index) return offset;
+      offset += kSectorHeaderSize + records[i].data.size();
+    }
+  }
+  throw std::invalid_argument("no such record");
+}
+
 Bytes BuildImage(const std::vector<DiskSpec>& disks) {
   Bytes image;
   for (const DiskSpec& disk : disks) {

@@ -42,6 +42,9 @@ struct DiskSpec {
 };
 
 Bytes BuildDisk(const DiskSpec& disk);
+// Where BuildDisk puts the header of record `index` of `track`, counted from
+// the disk's first byte.
+std::size_t RecordOffset(const DiskSpec& disk, int track, std::size_t index);
 Bytes BuildImage(const std::vector<DiskSpec>& disks);
 void WriteFile(const std::string& path, const Bytes& bytes);
 void PutLe32(Bytes& bytes, std::size_t offset, std::uint32_t value);
