@@ -44,6 +44,7 @@ void Check(bool condition, const char* what) {
 }
 
 struct Scratch {
+  std::string home;  // where libFuzzer keeps its corpus, maybe by relative path
   std::string folder;
   std::string image;
   std::map<std::string, int> sizes;
@@ -57,7 +58,9 @@ const Scratch& Setup() {
     made.folder = folder;
     made.image = made.folder + ".d88";
     made.sizes = RecipeSizes(RIPPER_PROFILE);
-    Check(chdir(folder) == 0, "cannot enter the scratch folder");
+    char home[4096];
+    Check(getcwd(home, sizeof home) != nullptr, "no working folder");
+    made.home = home;
     // The run's console text is not checked here and only slows it down.
     Check(std::freopen("/dev/null", "w", stdout) != nullptr, "no /dev/null");
     return made;
@@ -96,7 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   char program[] = "ripper";
   std::string imagePath = scratch.image;
   char* argv[] = {program, imagePath.data(), nullptr};
+  Check(chdir(scratch.folder.c_str()) == 0, "cannot enter the scratch folder");
   Check(RunRipper(RIPPER_PROFILE, 2, argv) == 0, "the run failed");
   CheckAndClearFolder(scratch);
+  Check(chdir(scratch.home.c_str()) == 0, "cannot go back to the working folder");
   return 0;
 }

@@ -3,7 +3,8 @@
 # UndefinedBehaviorSanitizer, and runs each for DURATION seconds, one after
 # another, from the generated seeds and the corpus that earlier runs left in
 # the build folder. Fails on any crash, leak, time-out or sanitizer report;
-# findings land in build-fuzz/artifacts/.
+# findings land in build-fuzz/artifacts/. The runs' own console text is
+# silenced (-close_fd_mask); libFuzzer and sanitizer reports still show.
 #
 #   fuzz/run.sh DURATION [reader|pelk|vosk]...
 set -euo pipefail
@@ -26,7 +27,7 @@ for target in "${targets[@]}"; do
   # Images of a whole title disk run to a few hundred KiB.
   "$build/fuzz/${target}_fuzzer" "$corpus" "$build/fuzz/seeds/$target" \
     -max_total_time="$duration" -timeout=5 -rss_limit_mb=2048 \
-    -max_len=1048576 -print_final_stats=1 \
+    -max_len=1048576 -close_fd_mask=3 -print_final_stats=1 \
     -artifact_prefix="$build/artifacts/${target}-" 2>&1 |
     grep -E '^(#[0-9]+.*(DONE|pulse)|stat::|==|SUMMARY|ERROR|Done)' || true
   # The fuzzer's exit status, not grep's.
