@@ -3,7 +3,7 @@
 # need, if any is missing. Run as root.
 set -eu
 packages="cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev clang
-libclang-rt-14-dev libc-bin"
+libclang-rt-14-dev libc-bin man-db groff-base dpkg-dev file"
 missing=""
 for package in $packages; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||

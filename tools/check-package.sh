@@ -1,0 +1,36 @@
+#!/bin/sh
+# Makes the Debian package in BUILD_DIR with cpack, checks its file list,
+# unpacks it into a scratch root and runs the programs from there.
+set -eu
+build=${1:?usage: tools/check-package.sh BUILD_DIR}
+cd "$build"
+rm -f d88rip_*.deb
+cpack -G DEB >/dev/null
+deb=$(ls d88rip_*.deb)
+
+expected='./usr/bin/d88info
+./usr/bin/pelkrip
+./usr/bin/voskrip
+./usr/share/man/man1/d88info.1
+./usr/share/man/man1/pelkrip.1
+./usr/share/man/man1/voskrip.1'
+files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $NF }' | sort)
+if [ "$files" != "$expected" ]; then
+  echo "unexpected file list in $deb:"
+  echo "$files"
+  exit 1
+fi
+dpkg-deb -f "$deb" Depends | grep -q libc6
+
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg -x "$deb" "$root"
+"$root/usr/bin/d88info" --help >/dev/null
+if "$root/usr/bin/pelkrip" 2>/dev/null; then exit 1; fi
+"$build/tools/make_sample_image" "$root/sample.d88" Pelk_No9 Vosk_No5
+(cd "$root" && ./usr/bin/pelkrip sample.d88 >pelk.out && ./usr/bin/voskrip sample.d88 >vosk.out)
+grep -q '^Disk 2 ' "$root/pelk.out"
+grep -q '^Disk 5 ' "$root/vosk.out"
+"$root/usr/bin/d88info" "$root/sample.d88" | grep -q '^image disks 2$'
+LC_ALL=C man --warnings -l "$root/usr/share/man/man1/pelkrip.1" >/dev/null
+echo "$deb: file list, dependencies and unpacked programs check out"
