@@ -36,5 +36,5 @@ class BlockReader {
   std::FILE* file = nullptr;
   long long blockStart = -1;
   int blockLength = 0;
-  unsigned char block[kBlockSize];
+  unsigned char block[kBlockSize] = {};
 };

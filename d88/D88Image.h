@@ -68,8 +68,8 @@ class D88Image {
     static constexpr int kMaxHeaders = 65535;
     long long start = -1;  // file position of the first header; -1: none
     int count = 0;
-    unsigned int ids[kMaxHeaders];  // C, H, R, N packed by PackId
-    unsigned short dataSizes[kMaxHeaders];
+    unsigned int ids[kMaxHeaders] = {};  // C, H, R, N packed by PackId
+    unsigned short dataSizes[kMaxHeaders] = {};
   };
 
   void ClearCurrentDisk();
