@@ -160,11 +160,19 @@ TEST_F(D88ImageTest, WalkEndsAtCountZeroAndAtTheHeadersCount) {
   SectorRecord single = Sector(0, 1, 1, 2, 512, 0x55);
   single.sectorCount = 1;
   disk.tracks[1] = {single, Sector(0, 1, 2, 2, 512, 0x66)};
+  // A later header whose count the index has already passed ends the walk
+  // too, not only one whose count minus 1 equals the index.
+  SectorRecord passed = Sector(1, 0, 2, 2, 512, 0x77);
+  passed.sectorCount = 1;
+  disk.tracks[2] = {Sector(1, 0, 1, 2, 512, 0x76), passed,
+                    Sector(1, 0, 3, 2, 512, 0x78)};
   ASSERT_TRUE(OpenDisks({disk}));
   ASSERT_TRUE(image.SelectDisk(0));
   EXPECT_EQ(image.ReadSector(0, 0, 0, 2, 2, buffer, 512), 0);
   EXPECT_EQ(image.ReadSector(1, 0, 1, 1, 2, buffer, 512), 512);
   EXPECT_EQ(image.ReadSector(1, 0, 1, 2, 2, buffer, 512), 0);
+  EXPECT_EQ(image.ReadSector(2, 1, 0, 2, 2, buffer, 512), 512);
+  EXPECT_EQ(image.ReadSector(2, 1, 0, 3, 2, buffer, 512), 0);
 }
 
 // Headers whose counts keep growing past the walk index cannot stretch the
