@@ -5,6 +5,11 @@
 // files to cut from known sector positions.
 
 constexpr int kSignatureLength = 7;
+
+// "を認識しました" ("... was recognised") in Shift-JIS, for the recognition
+// messages: "Disk 3 " RECOGNISED_SJIS ".\n". A macro, so that each message
+// stays one string literal.
+#define RECOGNISED_SJIS "\x82\xf0\x94\x46\x8e\xaf\x82\xb5\x82\xdc\x82\xb5\x82\xbd"
 constexpr int kMaxRecipeSteps = 3;
 
 // One row of a numbered series of files. C and H follow from the track

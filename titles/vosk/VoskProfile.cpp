@@ -120,26 +120,22 @@ constexpr SingleFile kKsdCom = {"KSD.COM", 8, 4, 0, 6, 2652};
 // Disk 5 and Disk 6 messages have one.
 constexpr DiskRecipe kRecipes[] = {
     {'1',
-     "Disk 1 (Demo Disk 1)"
-     "\x82\xf0\x94\x46\x8e\xaf\x82\xb5\x82\xdc\x82\xb5\x82\xbd.\n",
+     "Disk 1 (Demo Disk 1)" RECOGNISED_SJIS ".\n",
      {{&kKsdCom, nullptr}, {nullptr, &kMus1}, {nullptr, &kVd1}}},
     {'2',
-     "Disk 2 (Demo Disk 2)"
-     "\x82\xf0\x94\x46\x8e\xaf\x82\xb5\x82\xdc\x82\xb5\x82\xbd.\n",
+     "Disk 2 (Demo Disk 2)" RECOGNISED_SJIS ".\n",
      {{nullptr, &kMus2}, {nullptr, &kVd2}}},
     {'3',
-     "Disk 3 (Demo Disk 3)"
-     "\x82\xf0\x94\x46\x8e\xaf\x82\xb5\x82\xdc\x82\xb5\x82\xbd.\n",
+     "Disk 3 (Demo Disk 3)" RECOGNISED_SJIS ".\n",
      {{nullptr, &kMus3}}},
     {'4',
-     "Disk 4 (Program Disk)"
-     "\x82\xf0\x94\x46\x8e\xaf\x82\xb5\x82\xdc\x82\xb5\x82\xbd.\n",
+     "Disk 4 (Program Disk)" RECOGNISED_SJIS ".\n",
      {{nullptr, &kMus4}, {nullptr, &kVd4}}},
     {'5',
-     "Disk 5 \x82\xf0\x94\x46\x8e\xaf\x82\xb5\x82\xdc\x82\xb5\x82\xbd.\n",
+     "Disk 5 " RECOGNISED_SJIS ".\n",
      {}},
     {'6',
-     "Disk 6 \x82\xf0\x94\x46\x8e\xaf\x82\xb5\x82\xdc\x82\xb5\x82\xbd.\n",
+     "Disk 6 " RECOGNISED_SJIS ".\n",
      {{nullptr, &kMus6}, {nullptr, &kVd6}}},
 };
 
