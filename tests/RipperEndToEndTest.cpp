@@ -198,9 +198,9 @@ TEST_P(RipperEndToEnd, MissingSectorsLeaveGapsAndIncompleteFiles) {
                                     : disk.files.front();
 
   // Remove the first sector of `skipped` and the second of `multiSector`.
-  const int secondTrack = multiSector->r == 9 ? multiSector->track + 1
-                                              : multiSector->track;
-  const int secondR = multiSector->r == 9 ? 1 : multiSector->r + 1;
+  int secondTrack = multiSector->track;
+  int secondR = multiSector->r;
+  d88build::NextSector(secondTrack, secondR);
   DiskSpec damaged = ripcheck::TitleDisk(title(), disk.digit);
   for (auto [track, r] : {std::pair{skipped.track, skipped.r},
                           std::pair{secondTrack, secondR}}) {

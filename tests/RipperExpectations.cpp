@@ -81,8 +81,7 @@ void ExpectDamagedRun(const progrun::RunResult& result,
       const int chunk = std::min(d88build::kSectorSize, file.size - got);
       if (available(track, r) < chunk) break;
       got += chunk;
-      track += r == d88build::kSectorsPerTrack ? 1 : 0;
-      r = r == d88build::kSectorsPerTrack ? 1 : r + 1;
+      d88build::NextSector(track, r);
     }
     if (got == 0) continue;
     expectedOut += "cutting ... " + file.name + "\n";

@@ -163,14 +163,18 @@ Bytes ExpectedRun(int track, int r, int size) {
          ++i) {
       bytes.push_back(PatternByte(track, r, i));
     }
-    if (r == kSectorsPerTrack) {
-      ++track;
-      r = 1;
-    } else {
-      ++r;
-    }
+    NextSector(track, r);
   }
   return bytes;
+}
+
+void NextSector(int& track, int& r) {
+  if (r == kSectorsPerTrack) {
+    ++track;
+    r = 1;
+  } else {
+    ++r;
+  }
 }
 
 }  // namespace d88build

@@ -69,6 +69,10 @@ void ReorderSectors(DiskSpec& disk, const std::vector<int>& order);
 void SetBootSignature(DiskSpec& disk, const std::string& signature,
                       char digit);
 
+// Steps (track, r) to the sector a run reads after it on a formatted disk:
+// the next sector number, or sector 1 of the next track side after 9.
+void NextSector(int& track, int& r);
+
 // The bytes a run of `size` bytes from sector R `r` of `track` reads on a
 // formatted disk: sectors 1..9 per track side, continuing on the next side.
 Bytes ExpectedRun(int track, int r, int size);
