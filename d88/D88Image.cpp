@@ -7,23 +7,15 @@
 
 #include "d88/ByteOrder.h"
 
+static_assert(sizeof(D88DiskHeader::trackTable) /
+                      sizeof(D88DiskHeader::trackTable[0]) ==
+                  D88Image::kTrackCount,
+              "one table entry per track side");
+
 namespace {
 
-// Disk header fields.
-constexpr int kDiskNameOffset = 0;
-constexpr int kDiskNameLength = 16;
-constexpr int kMediaTypeOffset = 27;
-constexpr int kDiskSizeOffset = 28;
-constexpr int kTrackTableOffset = 32;
-constexpr int kTrackEntrySize = 4;
-
-// Sector header fields.
-constexpr int kIdC = 0;
-constexpr int kIdH = 1;
-constexpr int kIdR = 2;
-constexpr int kIdN = 3;
-constexpr int kSectorCountOffset = 4;
-constexpr int kDataSizeOffset = 14;
+constexpr int kTrackTableOffset = offsetof(D88DiskHeader, trackTable);
+constexpr int kTrackEntrySize = sizeof(D88DiskHeader::trackTable[0]);
 
 // Largest size code whose nominal size (128 << n) fits an int.
 constexpr int kMaxShiftableSizeCode = 23;
@@ -43,27 +35,46 @@ int NominalSectorSize(int n) {
   return 128 << n;
 }
 
+// How many table entries lie before the first track's records. Writers put
+// the first track right after their header, so a first entry below the
+// usual header size shows a shorter table: entries from that offset on are
+// the first sector header's bytes, not track offsets.
+int TableEntries(const D88DiskHeader& header) {
+  for (int track = 0; track < D88Image::kTrackCount; ++track) {
+    const int entry = ReadLe32(header.trackTable[track]);
+    if (entry <= 0) continue;
+    if (entry >= D88Image::kHeaderSize) break;
+    return std::max(0, (entry - kTrackTableOffset) / kTrackEntrySize);
+  }
+  return D88Image::kTrackCount;
+}
+
+D88SectorHeader ToSectorHeader(const unsigned char* bytes) {
+  D88SectorHeader header;
+  std::memcpy(&header, bytes, sizeof header);
+  return header;
+}
+
 }  // namespace
 
 D88Image::~D88Image() { Close(); }
 
 bool D88Image::Open(const char* path) {
-  if (path == nullptr) return Close();
-  if (file.IsOpen()) {
-    // Never apply the old disk's track table to the new file.
-    Close();
-    ClearCurrentDisk();
-  }
+  // Never apply a table loaded from an earlier file to this one.
+  Close();
+  if (path == nullptr) return true;
   if (!file.Open(path)) return false;
 
   long long position = 0;
-  diskCount = 0;
   while (diskCount < kMaxDisks) {
-    unsigned char header[kHeaderSize];
+    D88DiskHeader header;
     diskOffsets[diskCount] = static_cast<int>(position);
-    if (file.Read(position, header, kHeaderSize) < kHeaderSize) break;
+    if (file.Read(position, reinterpret_cast<unsigned char*>(&header),
+                  kHeaderSize) < kHeaderSize) {
+      break;
+    }
     ++diskCount;
-    const int size = ReadLe32(header + kDiskSizeOffset);
+    const int size = ReadLe32(header.diskSize);
     // A size that cannot reach a following header, or that would carry the
     // next offset out of range, ends the image after this disk.
     if (size < kHeaderSize || position + size > INT_MAX) break;
@@ -78,16 +89,23 @@ bool D88Image::Close() {
   diskCount = 0;
   currentDisk = -1;
   mediaType = -1;
+  writeProtect = -1;
+  ForgetTrackTable();
   return true;
 }
 
-void D88Image::ClearCurrentDisk() {
+void D88Image::ForgetTrackTable() {
   diskOffset = -1;
+  diskSize = 0;
+  std::memset(trackOffsets, 0, sizeof trackOffsets);
+}
+
+void D88Image::ClearCurrentDisk() {
+  ForgetTrackTable();
   currentDisk = -1;
   mediaType = -1;
-  diskSize = 0;
+  writeProtect = -1;
   std::memset(diskName, 0, sizeof diskName);
-  std::memset(trackOffsets, 0, sizeof trackOffsets);
 }
 
 bool D88Image::SelectDisk(int index) {
@@ -95,22 +113,23 @@ bool D88Image::SelectDisk(int index) {
   ClearCurrentDisk();
   if (index < 0 || index >= diskCount) return false;
 
-  unsigned char header[kHeaderSize];
-  if (file.Read(diskOffsets[index], header, kHeaderSize) < kHeaderSize) {
+  D88DiskHeader header;
+  if (file.Read(diskOffsets[index], reinterpret_cast<unsigned char*>(&header),
+                kHeaderSize) < kHeaderSize) {
     return false;
   }
-  for (int track = 0; track < kTrackCount; ++track) {
-    trackOffsets[track] =
-        ReadLe32(header + kTrackTableOffset + track * kTrackEntrySize);
+  const int entries = TableEntries(header);
+  for (int track = 0; track < entries; ++track) {
+    trackOffsets[track] = ReadLe32(header.trackTable[track]);
   }
   diskOffset = diskOffsets[index];
-  diskSize = ReadLe32(header + kDiskSizeOffset);
-  mediaType = header[kMediaTypeOffset];
+  diskSize = ReadLe32(header.diskSize);
+  mediaType = header.mediaType;
+  writeProtect = header.writeProtect;
   // The name ends at its first NUL or after 16 bytes; the rest of diskName
   // was cleared above, so it stays NUL-terminated.
-  const unsigned char* name = header + kDiskNameOffset;
-  for (int i = 0; i < kDiskNameLength && name[i] != 0; ++i) {
-    diskName[i] = static_cast<char>(name[i]);
+  for (int i = 0; i < kDiskNameLength && header.name[i] != 0; ++i) {
+    diskName[i] = static_cast<char>(header.name[i]);
   }
   currentDisk = index;
   return true;
@@ -141,15 +160,17 @@ const D88Image::TrackWalk& D88Image::WalkTrack(long long start) {
   walk.count = 0;
   long long position = start;
   for (int i = 0;; ++i) {
-    const unsigned char* header = file.View(position, kSectorHeaderSize);
-    if (header == nullptr) break;
-    const int sectorCount = ReadLe16(header + kSectorCountOffset);
+    const unsigned char* bytes = file.View(position, kSectorHeaderSize);
+    if (bytes == nullptr) break;
+    const D88SectorHeader header = ToSectorHeader(bytes);
+    const int sectorCount = ReadLe16(header.sectorCount);
     if (sectorCount == 0) break;
-    const int dataSize = ReadLe16(header + kDataSizeOffset);
+    const int dataSize = ReadLe16(header.dataSize);
     position += kSectorHeaderSize;
-    walk.ids[walk.count] = PackId(header[kIdC], header[kIdH], header[kIdR],
-                                  header[kIdN]);
+    walk.ids[walk.count] = PackId(header.c, header.h, header.r, header.n);
     walk.dataSizes[walk.count] = static_cast<unsigned short>(dataSize);
+    walk.deletedMarks[walk.count] = header.deletedMark;
+    walk.statuses[walk.count] = header.status;
     ++walk.count;
     position += dataSize;
     if (i >= sectorCount - 1) break;
@@ -157,25 +178,60 @@ const D88Image::TrackWalk& D88Image::WalkTrack(long long start) {
   return walk;
 }
 
-int D88Image::ReadSector(int track, int c, int h, int r, int n,
-                         unsigned char* dest, int limit) {
-  if (limit < 0) return 0;
-  if (!IsByte(c) || !IsByte(h) || !IsByte(r) || !IsByte(n)) return 0;
-  const long long start = TrackStart(track);
-  if (start < 0) return 0;
-
+// Gives the index in the track's walk of the first header with this ID, or
+// -1; `start` is set to the track's first header.
+int D88Image::FindInWalk(int track, int c, int h, int r, int n,
+                         long long& start) {
+  if (!IsByte(c) || !IsByte(h) || !IsByte(r) || !IsByte(n)) return -1;
+  start = TrackStart(track);
+  if (start < 0) return -1;
   const TrackWalk& headers = WalkTrack(start);
   const unsigned int* end = headers.ids + headers.count;
   const unsigned int* match = std::find(headers.ids, end, PackId(c, h, r, n));
-  if (match == end) return 0;
+  return match == end ? -1 : static_cast<int>(match - headers.ids);
+}
+
+int D88Image::ReadSector(int track, int c, int h, int r, int n,
+                         unsigned char* dest, int limit) {
+  if (limit < 0) return 0;
+  long long start = 0;
+  const int index = FindInWalk(track, c, h, r, n, start);
+  if (index < 0) return 0;
   // The sector's data follows its header; the records before it each take
   // a header and their data.
-  const long long index = match - headers.ids;
   const long long dataPosition =
-      start + (index + 1) * kSectorHeaderSize +
-      std::accumulate(headers.dataSizes, headers.dataSizes + index, 0LL);
-  const int dataSize = headers.dataSizes[index];
+      start + (index + 1LL) * kSectorHeaderSize +
+      std::accumulate(walk.dataSizes, walk.dataSizes + index, 0LL);
+  const int dataSize = walk.dataSizes[index];
   return file.Read(dataPosition, dest, dataSize < limit ? dataSize : limit);
+}
+
+bool D88Image::FindSector(int track, int c, int h, int r, int n,
+                          SectorInfo& sector) {
+  long long start = 0;
+  const int index = FindInWalk(track, c, h, r, n, start);
+  if (index < 0) return false;
+  sector = {static_cast<unsigned char>(c), static_cast<unsigned char>(h),
+            static_cast<unsigned char>(r), static_cast<unsigned char>(n),
+            walk.deletedMarks[index], walk.statuses[index]};
+  return true;
+}
+
+// The sector a run reads after (track, c, h, r): the next sector number,
+// or the first sector of the next track side after the last.
+void D88Image::StepToNextSector(int& track, int& c, int& h, int& r) const {
+  if (r != lastSector) {
+    ++r;
+    return;
+  }
+  ++track;
+  if (h == 0) {
+    h = 1;
+  } else {
+    h = 0;
+    ++c;
+  }
+  r = firstSector;
 }
 
 int D88Image::ReadSectors(int track, int c, int h, int r, int n,
@@ -187,36 +243,75 @@ int D88Image::ReadSectors(int track, int c, int h, int r, int n,
     if (length - done < chunk) chunk = length - done;
     if (ReadSector(track, c, h, r, n, dest + done, chunk) < chunk) return done;
     done += chunk;
-    if (r == lastSector) {
-      ++track;
-      if (h == 0) {
-        h = 1;
-      } else {
-        h = 0;
-        ++c;
-      }
-      r = firstSector;
-    } else {
-      ++r;
-    }
+    StepToNextSector(track, c, h, r);
   }
   return done;
 }
 
-int D88Image::ReadSectorIds(int track, unsigned char* dest, int limit) {
-  long long position = TrackStart(track);
-  if (position < 0) return 0;
-
-  // Ends at `limit`, at a header that does not arrive whole, or at a header
-  // whose count minus 1 equals the index.
-  int written = 0;
-  for (int i = 0; written < limit && written <= INT_MAX - 4; ++i) {
-    const unsigned char* header = file.View(position, kSectorHeaderSize);
-    if (header == nullptr) break;
-    std::memcpy(dest + written, header + kIdC, 4);
-    written += 4;
-    position += kSectorHeaderSize + ReadLe16(header + kDataSizeOffset);
-    if (i == ReadLe16(header + kSectorCountOffset) - 1) break;
+bool D88Image::FindReadError(int track, int c, int h, int r, int n, int from,
+                             int to, SectorInfo& sector) {
+  const int chunk = NominalSectorSize(n);
+  if (chunk <= 0) return false;
+  // Sector k of the run fills bytes k * chunk up to (k + 1) * chunk.
+  for (long long begin = 0; begin < to; begin += chunk) {
+    if (!FindSector(track, c, h, r, n, sector)) return false;
+    if (begin + chunk > from && IsReadError(sector.status)) return true;
+    StepToNextSector(track, c, h, r);
   }
+  return false;
+}
+
+// The first record of any other track of the disk, or the disk's end,
+// whichever comes first after `start`: a track's listing never runs on
+// into records that are not its own, whatever its sector counts say.
+long long D88Image::ListingEnd(long long start) const {
+  long long end = static_cast<long long>(diskOffset) + diskSize;
+  if (end <= start) end = LLONG_MAX;
+  for (int track = 0; track < kTrackCount; ++track) {
+    const long long other = TrackStart(track);
+    if (other > start && other < end) end = other;
+  }
+  return end;
+}
+
+// Calls `visit` with each header of the track's listing, in file order,
+// until it gives false. The listing ends at a header that does not arrive
+// whole, at ListingEnd, or at a header whose count minus 1 equals the index.
+template <typename Visit>
+void D88Image::VisitListing(int track, Visit visit) {
+  long long position = TrackStart(track);
+  if (position < 0) return;
+  const long long end = ListingEnd(position);
+  for (int i = 0; position < end; ++i) {
+    const unsigned char* bytes = file.View(position, kSectorHeaderSize);
+    if (bytes == nullptr) break;
+    const D88SectorHeader header = ToSectorHeader(bytes);
+    if (!visit(header)) break;
+    position += kSectorHeaderSize + ReadLe16(header.dataSize);
+    if (i == ReadLe16(header.sectorCount) - 1) break;
+  }
+}
+
+int D88Image::ReadSectorIds(int track, unsigned char* dest, int limit) {
+  int written = 0;
+  VisitListing(track, [&](const D88SectorHeader& header) {
+    if (written >= limit || written > INT_MAX - 4) return false;
+    dest[written++] = header.c;
+    dest[written++] = header.h;
+    dest[written++] = header.r;
+    dest[written++] = header.n;
+    return true;
+  });
   return written;
+}
+
+int D88Image::ListSectors(int track, SectorInfo* dest, int maxCount) {
+  int count = 0;
+  VisitListing(track, [&](const D88SectorHeader& header) {
+    if (count >= maxCount) return false;
+    dest[count++] = {header.c, header.h, header.r, header.n,
+                     header.deletedMark, header.status};
+    return true;
+  });
+  return count;
 }

@@ -1,6 +1,18 @@
 #pragma once
 
 #include "d88/BlockReader.h"
+#include "d88/D88Format.h"
+
+// What the image records of one sector: its ID fields and how reading it
+// went when the image was made.
+struct SectorInfo {
+  unsigned char c;
+  unsigned char h;
+  unsigned char r;
+  unsigned char n;
+  unsigned char deletedMark;  // kDeletedDataMark for deleted data
+  unsigned char status;       // the controller's status; see IsReadError
+};
 
 // Reader for D88 floppy disk image files. A file may hold several disk images
 // laid end to end; Open indexes them, SelectDisk makes one current, and the
@@ -10,9 +22,9 @@ class D88Image {
  public:
   static constexpr int kMaxDisks = 64;
   static constexpr int kTrackCount = 164;
-  static constexpr int kHeaderSize = 688;
-  static constexpr int kSectorHeaderSize = 16;
-  static constexpr int kDiskNameSize = 17;
+  static constexpr int kHeaderSize = sizeof(D88DiskHeader);
+  static constexpr int kSectorHeaderSize = sizeof(D88SectorHeader);
+  static constexpr int kDiskNameSize = kDiskNameLength + 1;
 
   D88Image() = default;
   ~D88Image();
@@ -21,8 +33,10 @@ class D88Image {
 
   // Opens the file and indexes its disks. Gives false only when the file
   // cannot be opened or read at all; a short or damaged image opens with
-  // fewer disks. A null path closes the image and gives true.
+  // fewer disks. A null path closes the image and gives true. Whatever was
+  // open before is closed first, and no disk is current until SelectDisk.
   bool Open(const char* path);
+  // Closes the file; no disk is current and every read gives 0 afterwards.
   bool Close();
   int GetDiskCount() const { return diskCount; }
 
@@ -46,20 +60,38 @@ class D88Image {
   int ReadSectors(int track, int c, int h, int r, int n, unsigned char* dest,
                   int length);
 
+  // The record of the sector that ReadSector finds for this ID. Gives false
+  // when it finds none.
+  bool FindSector(int track, int c, int h, int r, int n, SectorInfo& sector);
+
+  // Looks at the sectors whose data a ReadSectors run from (c, h, r, n)
+  // puts into bytes `from` to `to` (exclusive) of its destination, and
+  // gives the first that the image records as a read error. Gives false
+  // when none is, or when the run does not reach that far.
+  bool FindReadError(int track, int c, int h, int r, int n, int from, int to,
+                     SectorInfo& sector);
+
   // What the last SelectDisk loaded: the disk's name (at most 16
-  // characters, empty when no disk is current), its media type byte (-1
-  // when none is current) and its index (-1 when none is current).
+  // characters; empty before the first SelectDisk and after one that
+  // failed, kept by Close and Open), its media type byte, its write-protect
+  // byte and its index (each -1 when no disk is current).
   const char* GetDiskName() const { return diskName; }
   int GetMediaType() const { return mediaType; }
+  int GetWriteProtect() const { return writeProtect; }
   int GetCurrentDisk() const { return currentDisk; }
 
   // Writes the C, H, R, N bytes of each sector of `track`, 4 bytes per
   // sector in the order the records lie in the file, starting an entry
   // whenever fewer than `limit` bytes have been written (so `dest` must
   // hold `limit` rounded up to a multiple of 4). Unlike the sector lookup,
-  // the listing goes on past a header whose sector count is 0. Gives the
-  // bytes written.
+  // the listing goes on past a header whose sector count is 0; it ends
+  // where the next track's records or the next disk begin. Gives the bytes
+  // written.
   int ReadSectorIds(int track, unsigned char* dest, int limit);
+
+  // The same listing as ReadSectorIds, with each sector's status: at most
+  // `maxCount` entries. Gives the number written.
+  int ListSectors(int track, SectorInfo* dest, int maxCount);
 
  private:
   // The headers a sector lookup visits on one track, in file order, up to
@@ -70,11 +102,19 @@ class D88Image {
     int count = 0;
     unsigned int ids[kMaxHeaders] = {};  // C, H, R, N packed by PackId
     unsigned short dataSizes[kMaxHeaders] = {};
+    unsigned char deletedMarks[kMaxHeaders] = {};
+    unsigned char statuses[kMaxHeaders] = {};
   };
 
+  void ForgetTrackTable();
   void ClearCurrentDisk();
   long long TrackStart(int track) const;
+  long long ListingEnd(long long start) const;
   const TrackWalk& WalkTrack(long long start);
+  int FindInWalk(int track, int c, int h, int r, int n, long long& start);
+  void StepToNextSector(int& track, int& c, int& h, int& r) const;
+  template <typename Visit>
+  void VisitListing(int track, Visit visit);
 
   BlockReader file;
   TrackWalk walk;
@@ -87,5 +127,6 @@ class D88Image {
   int diskOffset = 0;
   int trackOffsets[kTrackCount] = {};
   int mediaType = -1;
+  int writeProtect = -1;
   char diskName[kDiskNameSize] = {};
 };
