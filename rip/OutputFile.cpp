@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "rip/PlatformFile.h"
+
 namespace {
 
 constexpr int kTemporaryNameSize = 300;
@@ -14,8 +16,7 @@ std::FILE* CreateTemporary(const char* name, char* temporaryName) {
     const int length = std::snprintf(temporaryName, kTemporaryNameSize,
                                      "%s.%d.tmp", name, attempt);
     if (length < 0 || length >= kTemporaryNameSize) return nullptr;
-    // "x": fail rather than open a file that already exists.
-    std::FILE* file = std::fopen(temporaryName, "wbx");
+    std::FILE* file = CreateNewFile(temporaryName);
     if (file != nullptr) return file;
   }
   return nullptr;
@@ -34,7 +35,7 @@ bool WriteFileReplacing(const char* name, const unsigned char* data,
   bool written = std::fwrite(data, 1, wanted, file) == wanted;
   // fclose flushes; a failure there is a failed write too.
   written = (std::fclose(file) == 0) && written;
-  if (written && std::rename(temporaryName, name) == 0) return true;
+  if (written && MoveIntoPlace(temporaryName, name)) return true;
   std::remove(temporaryName);
   return false;
 }

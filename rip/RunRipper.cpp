@@ -4,13 +4,16 @@
 #include <cstring>
 
 #include "d88/D88Image.h"
+#include "rip/Console.h"
 #include "rip/OutputFile.h"
 #include "rip/TransferBuffer.h"
 
 namespace {
 
 // Console texts. The Japanese parts are Shift-JIS (CP932) bytes.
-constexpr const char* kUsageFormat = "Usage: %s [d88file]\n";
+// "Usage: %s [d88file]\n", the program's invocation name between the parts.
+constexpr const char* kUsageStart = "Usage: ";
+constexpr const char* kUsageEnd = " [d88file]\n";
 // "ファイルをオープンできません.\n"
 constexpr const char* kOpenFailed =
     "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x83\x49\x81\x5b\x83\x76\x83\x93"
@@ -29,6 +32,31 @@ constexpr const char* kIncompleteFormat =
 // "%s を書き込めません.\n"
 constexpr const char* kWriteFailedFormat =
     "%s \x82\xf0\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1.\n";
+// "%s は読み取りエラーを含みます (C %d H %d R %d: %s).\n", with what the
+// image records of the first damaged sector.
+constexpr const char* kReadErrorFormat =
+    "%s \x82\xcd\x93\xc7\x82\xdd\x8e\xe6\x82\xe8\x83\x47\x83\x89\x81\x5b"
+    "\x82\xf0\x8a\xdc\x82\xdd\x82\xdc\x82\xb7 (C %d H %d R %d: %s).\n";
+// "ID の CRC エラー"
+constexpr const char* kIdCrcError =
+    "ID \x82\xcc CRC \x83\x47\x83\x89\x81\x5b";
+// "データの CRC エラー"
+constexpr const char* kDataCrcError =
+    "\x83\x66\x81\x5b\x83\x5e\x82\xcc CRC \x83\x47\x83\x89\x81\x5b";
+// "アドレスマークなし"
+constexpr const char* kNoAddressMark =
+    "\x83\x41\x83\x68\x83\x8c\x83\x58\x83\x7d\x81\x5b\x83\x4e\x82\xc8"
+    "\x82\xb5";
+// "データマークなし"
+constexpr const char* kNoDataMark =
+    "\x83\x66\x81\x5b\x83\x5e\x83\x7d\x81\x5b\x83\x4e\x82\xc8\x82\xb5";
+// "ステータス 0x%02x", for any other status the controller gave
+constexpr const char* kOtherStatusFormat =
+    "\x83\x58\x83\x65\x81\x5b\x83\x5e\x83\x58 0x%02x";
+// "標準出力に書き込めません.\n"
+constexpr const char* kOutputLost =
+    "\x95\x57\x8f\x80\x8f\x6f\x97\xcd\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf"
+    "\x82\xdc\x82\xb9\x82\xf1.\n";
 
 // The boot sector: C 0, H 0, R 1, N 2 of track 0. The signature lies at
 // bytes 3..9 and the disk digit at byte 10.
@@ -45,20 +73,29 @@ constexpr int kFirstSector = 1;
 constexpr int kLastSector = 9;
 
 constexpr int kNameBufferSize = 260;
+constexpr int kStatusTextSize = 64;
 
 D88Image image;
 int writeFailures = 0;
 
-// Flushing first keeps the two streams in order when they share a terminal
-// or a file.
-void ReportIncomplete(const char* name, int got, int size) {
-  std::fflush(stdout);
-  std::fprintf(stderr, kIncompleteFormat, name, got, size);
+// Says what the image records of a sector whose read failed; `buffer`
+// holds the text when it is not one of the fixed ones.
+const char* DescribeReadError(unsigned char status, char* buffer) {
+  switch (StatusKind(status)) {
+    case kStatusIdCrcError: return kIdCrcError;
+    case kStatusDataCrcError: return kDataCrcError;
+    case kStatusNoAddressMark: return kNoAddressMark;
+    case kStatusNoDataMark: return kNoDataMark;
+    default:
+      std::snprintf(buffer, kStatusTextSize, kOtherStatusFormat, status);
+      return buffer;
+  }
 }
 
-void ReportWriteFailed(const char* name) {
-  std::fflush(stdout);
-  std::fprintf(stderr, kWriteFailedFormat, name);
+void ReportReadError(const char* name, const SectorInfo& sector) {
+  char buffer[kStatusTextSize];
+  PrintFormat(ConsoleStream::kErr, kReadErrorFormat, name, sector.c, sector.h,
+              sector.r, DescribeReadError(sector.status, buffer));
 }
 
 bool SignatureIs(const unsigned char* boot, const char* signature) {
@@ -84,7 +121,7 @@ void CutSeries(const FileSeries& series) {
 }
 
 void RunRecipe(const DiskRecipe& recipe) {
-  std::fputs(recipe.message, stdout);
+  PrintText(ConsoleStream::kOut, recipe.message);
   for (const RecipeStep& step : recipe.steps) {
     if (step.file != nullptr) {
       const SingleFile& file = *step.file;
@@ -105,15 +142,15 @@ void IdentifyAndRip(const TitleProfile& profile) {
   // an earlier read left in the buffer.
   const unsigned char* boot = TransferBuffer;
   if (got < kBootBytesNeeded) {
-    std::fputs(kDiskNotRecognised, stdout);
+    PrintText(ConsoleStream::kOut, kDiskNotRecognised);
   } else if (SignatureIs(boot, profile.signature)) {
     const DiskRecipe* recipe =
         FindRecipe(profile, static_cast<char>(boot[kDigitOffset]));
     if (recipe != nullptr) RunRecipe(*recipe);
   } else if (SignatureIs(boot, profile.userSignature)) {
-    std::fputs(kUserDiskFound, stdout);
+    PrintText(ConsoleStream::kOut, kUserDiskFound);
   } else {
-    std::fputs(kDiskNotRecognised, stdout);
+    PrintText(ConsoleStream::kOut, kDiskNotRecognised);
   }
 }
 
@@ -125,29 +162,41 @@ bool CutFile(const char* name, int track, int c, int h, int r, int n,
   const int got =
       image.ReadSectors(track, c, h, r, n, TransferBuffer, skip + size);
   if (got == 0) return false;
-  std::printf(kCuttingFormat, name);
+  PrintFormat(ConsoleStream::kOut, kCuttingFormat, name);
 
   int available = got - skip;
   if (available < 0) available = 0;
   if (available > size) available = size;
   const bool written =
       WriteFileReplacing(name, TransferBuffer + skip, available);
-  if (available < size) ReportIncomplete(name, available, size);
+  if (available < size) {
+    PrintFormat(ConsoleStream::kErr, kIncompleteFormat, name, available, size);
+  }
+  // Only sectors whose bytes went into the file count.
+  SectorInfo damaged;
+  if (image.FindReadError(track, c, h, r, n, skip, skip + available,
+                          damaged)) {
+    ReportReadError(name, damaged);
+  }
   if (!written) {
-    ReportWriteFailed(name);
+    PrintFormat(ConsoleStream::kErr, kWriteFailedFormat, name);
     ++writeFailures;
   }
   return written;
 }
 
 int RunRipper(const TitleProfile& profile, int argc, char** argv) {
+  SetUpConsole();
   if (argc != 2) {
-    const char* program = (argc > 0 && argv[0] != nullptr) ? argv[0] : "";
-    std::fprintf(stderr, kUsageFormat, program);
+    PrintText(ConsoleStream::kErr, kUsageStart);
+    if (argc > 0 && argv[0] != nullptr) {
+      PrintArgument(ConsoleStream::kErr, argv[0]);
+    }
+    PrintText(ConsoleStream::kErr, kUsageEnd);
     return 1;
   }
   if (!image.Open(argv[1])) {
-    std::fputs(kOpenFailed, stderr);
+    PrintText(ConsoleStream::kErr, kOpenFailed);
     return 1;
   }
   writeFailures = 0;
@@ -156,6 +205,11 @@ int RunRipper(const TitleProfile& profile, int argc, char** argv) {
     image.SetSectorRange(kFirstSector, kLastSector);
     IdentifyAndRip(profile);
   }
-  std::fflush(stdout);
+  // The files are written; progress that never reached standard output is
+  // still a failure to report.
+  if (!FinishConsole()) {
+    PrintText(ConsoleStream::kErr, kOutputLost);
+    return 1;
+  }
   return writeFailures == 0 ? 0 : 1;
 }

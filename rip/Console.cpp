@@ -1,0 +1,158 @@
+#include "rip/Console.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <iconv.h>
+#include <langinfo.h>
+#include <unistd.h>
+
+#include <clocale>
+#endif
+
+namespace {
+
+// Longest message: a fixed text with an output name of at most 260 bytes.
+constexpr int kMaxMessage = 1024;
+
+enum class Origin { kProgram, kCommandLine };
+
+constexpr ConsoleStream kStreams[] = {ConsoleStream::kOut, ConsoleStream::kErr};
+
+bool setUp = false;
+bool terminal[2] = {false, false};
+
+int IndexOf(ConsoleStream stream) {
+  return stream == ConsoleStream::kOut ? 0 : 1;
+}
+
+std::FILE* FileOf(ConsoleStream stream) {
+  return stream == ConsoleStream::kOut ? stdout : stderr;
+}
+
+#ifdef _WIN32
+
+HANDLE HandleOf(ConsoleStream stream) {
+  return GetStdHandle(stream == ConsoleStream::kOut ? STD_OUTPUT_HANDLE
+                                                    : STD_ERROR_HANDLE);
+}
+
+void DetectTerminals() {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  for (ConsoleStream stream : kStreams) {
+    DWORD mode = 0;
+    terminal[IndexOf(stream)] = GetConsoleMode(HandleOf(stream), &mode) != 0;
+  }
+}
+
+// A console takes UTF-16 and shows it whatever its code page. Command-line
+// text is in the ANSI code page, the programs' own in code page 932.
+bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
+                     Origin origin) {
+  wchar_t wide[kMaxMessage];
+  const UINT codePage = origin == Origin::kProgram ? 932 : CP_ACP;
+  const int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text,
+                                        length, wide, kMaxMessage);
+  if (units <= 0) return false;
+  // Bytes still in the C library's buffers go first.
+  std::fflush(stdout);
+  DWORD written = 0;
+  return WriteConsoleW(HandleOf(stream), wide, static_cast<DWORD>(units),
+                       &written, nullptr) != 0 &&
+         written == static_cast<DWORD>(units);
+}
+
+#else
+
+iconv_t fromCp932 = reinterpret_cast<iconv_t>(-1);
+
+bool LocaleIsUtf8() {
+  std::setlocale(LC_CTYPE, "");
+  const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  // Nothing else in the programs depends on the locale; keep it that way.
+  std::setlocale(LC_CTYPE, "C");
+  return utf8;
+}
+
+void DetectTerminals() {
+  if (!LocaleIsUtf8()) return;
+  for (ConsoleStream stream : kStreams) {
+    terminal[IndexOf(stream)] = isatty(fileno(FileOf(stream))) != 0;
+  }
+  if (!terminal[0] && !terminal[1]) return;
+  fromCp932 = iconv_open("UTF-8", "CP932");
+  if (fromCp932 == reinterpret_cast<iconv_t>(-1)) {
+    terminal[0] = terminal[1] = false;
+  }
+}
+
+// A UTF-8 terminal shows command-line text as it is; the programs' own
+// text is converted whole or not at all.
+bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
+                     Origin origin) {
+  if (origin == Origin::kCommandLine) return false;
+  // Every CP932 character takes at most 3 bytes in UTF-8.
+  char converted[3 * kMaxMessage];
+  char* in = const_cast<char*>(text);
+  std::size_t inLeft = static_cast<std::size_t>(length);
+  char* out = converted;
+  std::size_t outLeft = sizeof converted;
+  const std::size_t failed = static_cast<std::size_t>(-1);
+  iconv(fromCp932, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(fromCp932, &in, &inLeft, &out, &outLeft) == failed ||
+      iconv(fromCp932, nullptr, nullptr, &out, &outLeft) == failed) {
+    return false;
+  }
+  const std::size_t size = sizeof converted - outLeft;
+  if (stream == ConsoleStream::kErr) std::fflush(stdout);
+  return std::fwrite(converted, 1, size, FileOf(stream)) == size;
+}
+
+#endif
+
+void Print(ConsoleStream stream, const char* text, Origin origin) {
+  const std::size_t length = std::strlen(text);
+  if (length == 0) return;
+  if (terminal[IndexOf(stream)] && length <= kMaxMessage &&
+      WriteToTerminal(stream, text, static_cast<int>(length), origin)) {
+    return;
+  }
+  if (stream == ConsoleStream::kErr) std::fflush(stdout);
+  std::fwrite(text, 1, length, FileOf(stream));
+}
+
+}  // namespace
+
+void SetUpConsole() {
+  if (setUp) return;
+  setUp = true;
+  DetectTerminals();
+}
+
+void PrintText(ConsoleStream stream, const char* text) {
+  Print(stream, text, Origin::kProgram);
+}
+
+void PrintFormat(ConsoleStream stream, const char* format, ...) {
+  char text[kMaxMessage];
+  va_list arguments;
+  va_start(arguments, format);
+  const int length = std::vsnprintf(text, sizeof text, format, arguments);
+  va_end(arguments);
+  if (length >= 0) Print(stream, text, Origin::kProgram);
+}
+
+void PrintArgument(ConsoleStream stream, const char* text) {
+  Print(stream, text, Origin::kCommandLine);
+}
+
+bool FinishConsole() {
+  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+}

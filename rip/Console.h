@@ -1,0 +1,30 @@
+#pragma once
+
+// The programs' console output. The programs' own texts are Shift-JIS
+// (CP932) bytes. On a terminal that would show those bytes as garbage they
+// are converted: to UTF-8 when the locale's character set is UTF-8 on
+// POSIX systems, to UTF-16 through the console API on a Windows console.
+// Anywhere else (a file, a pipe, any other locale) the bytes go out
+// exactly as they are. Each stream is judged on its own.
+
+enum class ConsoleStream { kOut, kErr };
+
+// Looks at the standard streams once, before anything is printed. On
+// Windows it also puts them in binary mode, so that every platform writes
+// the same bytes (LF line ends).
+void SetUpConsole();
+
+// Prints text of the program's own. Standard output is flushed before
+// anything goes to standard error, so the two keep their order on a shared
+// terminal or file. A text that cannot be converted is printed as it is.
+void PrintText(ConsoleStream stream, const char* text);
+void PrintFormat(ConsoleStream stream, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+// Prints text that came from the command line, which is in the system's
+// own encoding rather than Shift-JIS.
+void PrintArgument(ConsoleStream stream, const char* text);
+
+// Flushes standard output. Gives false when anything written to it was
+// lost (a full disk, a closed pipe).
+bool FinishConsole();
