@@ -1,36 +1,45 @@
 // d88info: shows what a D88 image holds, disk by disk, in plain ASCII with
 // one record per line: for instance to see why a ripper did not recognise
-// a disk.
+// a disk, or which sectors of a damaged disk the image records as bad.
 //
-//   d88info [--tracks] IMAGE
+//   d88info [--tracks] [--map] IMAGE
 
 #include <cstdio>
 #include <cstring>
 
 #include "d88/D88Image.h"
+#include "rip/Console.h"
 
 namespace {
 
 constexpr int kExitOk = 0;
-constexpr int kExitUnreadable = 1;
+constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "Usage: d88info [--tracks] IMAGE\n"
-    "Lists the disks of a D88 image: index, name, media type, tracks present\n"
-    "and boot sector bytes 3..10. --tracks also lists every present track\n"
-    "with the ID fields (C H R N, in hex) of its sectors in file order.\n";
+    "Usage: d88info [--tracks] [--map] IMAGE\n"
+    "Lists the disks of a D88 image: index, name, media type, write\n"
+    "protection, tracks present and boot sector bytes 3..10.\n"
+    "  --tracks  also lists every present track with the ID fields (C.H.R.N,\n"
+    "            in hex) of its sectors in file order; a sector the image\n"
+    "            records as damaged or deleted has a suffix such as :data-crc\n"
+    "  --map     also draws every present track as one character per sector\n"
+    "            number, from 1 to the disk's highest, as the rippers find\n"
+    "            the sector with the track's own C, H and usual N:\n"
+    "            . normal, E read error, D deleted data, - not found\n";
+constexpr const char* kLegend =
+    "legend . normal, E read error, D deleted data, - not found\n";
 
 // Boot sector: C 0, H 0, R 1 of track 0; its identifying bytes are 3..10.
 constexpr int kBootSectorR = 1;
 constexpr int kBootIdOffset = 3;
 constexpr int kBootIdLength = 8;
-constexpr int kIdSize = 4;
 constexpr int kMaxListedSectors = 65536;
+constexpr int kStatusNameSize = 32;
 
 D88Image image;
-unsigned char ids[kMaxListedSectors * kIdSize];
-unsigned char sector[kBootIdOffset + kBootIdLength];
+SectorInfo sectors[kMaxListedSectors];
+unsigned char boot[kBootIdOffset + kBootIdLength];
 
 const char* MediaName(int mediaType) {
   switch (mediaType) {
@@ -40,6 +49,19 @@ const char* MediaName(int mediaType) {
     case 0x30: return "1D";
     case 0x40: return "1DD";
     default: return "unknown";
+  }
+}
+
+// What the image records of a sector whose read failed, as a suffix word.
+const char* ReadErrorName(unsigned char status, char* buffer) {
+  switch (StatusKind(status)) {
+    case kStatusIdCrcError: return "id-crc";
+    case kStatusDataCrcError: return "data-crc";
+    case kStatusNoAddressMark: return "no-address-mark";
+    case kStatusNoDataMark: return "no-data-mark";
+    default:
+      std::snprintf(buffer, kStatusNameSize, "status-0x%02x", status);
+      return buffer;
   }
 }
 
@@ -60,14 +82,14 @@ void PrintQuoted(const unsigned char* bytes, int length) {
   std::putchar('"');
 }
 
-int ListIds(int track) {
-  return image.ReadSectorIds(track, ids, sizeof ids) / kIdSize;
+int ListSectors(int track) {
+  return image.ListSectors(track, sectors, kMaxListedSectors);
 }
 
 int CountPresentTracks() {
   int present = 0;
   for (int track = 0; track < D88Image::kTrackCount; ++track) {
-    if (image.ReadSectorIds(track, ids, kIdSize) > 0) ++present;
+    if (image.ListSectors(track, sectors, 1) > 0) ++present;
   }
   return present;
 }
@@ -75,12 +97,12 @@ int CountPresentTracks() {
 // Reads the boot sector's bytes 3..10 whatever its size code; gives how
 // many arrived.
 int ReadBootId() {
-  const int count = ListIds(0);
+  const int count = ListSectors(0);
   for (int i = 0; i < count; ++i) {
-    const unsigned char* id = ids + i * kIdSize;
-    if (id[0] == 0 && id[1] == 0 && id[2] == kBootSectorR) {
-      const int got = image.ReadSector(0, 0, 0, kBootSectorR, id[3], sector,
-                                       sizeof sector);
+    const SectorInfo& id = sectors[i];
+    if (id.c == 0 && id.h == 0 && id.r == kBootSectorR) {
+      const int got =
+          image.ReadSector(0, 0, 0, kBootSectorR, id.n, boot, sizeof boot);
       return got > kBootIdOffset ? got - kBootIdOffset : 0;
     }
   }
@@ -93,11 +115,12 @@ void PrintDisk(int index) {
   PrintQuoted(reinterpret_cast<const unsigned char*>(name),
               static_cast<int>(std::strlen(name)));
   const int media = image.GetMediaType();
-  std::printf(" media 0x%02x %s tracks %d boot ", media, MediaName(media),
+  std::printf(" media 0x%02x %s protected %s tracks %d boot ", media,
+              MediaName(media), image.GetWriteProtect() != 0 ? "yes" : "no",
               CountPresentTracks());
   const int bootBytes = ReadBootId();
   if (bootBytes > 0) {
-    PrintQuoted(sector + kBootIdOffset, bootBytes);
+    PrintQuoted(boot + kBootIdOffset, bootBytes);
   } else {
     std::printf("none");
   }
@@ -106,13 +129,68 @@ void PrintDisk(int index) {
 
 void PrintTracks(int index) {
   for (int track = 0; track < D88Image::kTrackCount; ++track) {
-    const int count = ListIds(track);
+    const int count = ListSectors(track);
     if (count == 0) continue;
     std::printf("disk %d track %d c %d h %d sectors %d ids", index, track,
                 track >> 1, track & 1, count);
     for (int i = 0; i < count; ++i) {
-      const unsigned char* id = ids + i * kIdSize;
-      std::printf(" %02x.%02x.%02x.%02x", id[0], id[1], id[2], id[3]);
+      const SectorInfo& sector = sectors[i];
+      std::printf(" %02x.%02x.%02x.%02x", sector.c, sector.h, sector.r,
+                  sector.n);
+      if (IsReadError(sector.status)) {
+        char buffer[kStatusNameSize];
+        std::printf(":%s", ReadErrorName(sector.status, buffer));
+      }
+      if (IsDeletedData(sector.deletedMark, sector.status)) {
+        std::printf(":deleted");
+      }
+    }
+    std::putchar('\n');
+  }
+}
+
+// The size code most of the track's sectors carry; the first in file order
+// of those that tie.
+int UsualSizeCode(int count) {
+  int seen[256] = {};
+  int usual = sectors[0].n;
+  for (int i = 0; i < count; ++i) {
+    const int n = sectors[i].n;
+    if (++seen[n] > seen[usual]) usual = n;
+  }
+  return usual;
+}
+
+int HighestSectorNumber() {
+  int highest = 0;
+  for (int track = 0; track < D88Image::kTrackCount; ++track) {
+    const int count = ListSectors(track);
+    for (int i = 0; i < count; ++i) {
+      if (sectors[i].r > highest) highest = sectors[i].r;
+    }
+  }
+  return highest;
+}
+
+char MapMark(int track, int c, int h, int r, int n) {
+  SectorInfo sector;
+  if (!image.FindSector(track, c, h, r, n, sector)) return '-';
+  if (IsReadError(sector.status)) return 'E';
+  if (IsDeletedData(sector.deletedMark, sector.status)) return 'D';
+  return '.';
+}
+
+void PrintMap(int index) {
+  const int highest = HighestSectorNumber();
+  for (int track = 0; track < D88Image::kTrackCount; ++track) {
+    const int count = ListSectors(track);
+    if (count == 0) continue;
+    const int c = track >> 1;
+    const int h = track & 1;
+    const int n = UsualSizeCode(count);
+    std::printf("disk %d track %d c %d h %d n %d map ", index, track, c, h, n);
+    for (int r = 1; r <= highest; ++r) {
+      std::putchar(MapMark(track, c, h, r, n));
     }
     std::putchar('\n');
   }
@@ -121,15 +199,19 @@ void PrintTracks(int index) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  SetUpConsole();
   bool listTracks = false;
+  bool drawMap = false;
   const char* path = nullptr;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
       std::fputs(kUsage, stdout);
-      return kExitOk;
+      return FinishConsole() ? kExitOk : kExitFailed;
     }
     if (std::strcmp(argv[i], "--tracks") == 0 && !listTracks) {
       listTracks = true;
+    } else if (std::strcmp(argv[i], "--map") == 0 && !drawMap) {
+      drawMap = true;
     } else if (argv[i][0] != '-' && path == nullptr) {
       path = argv[i];
     } else {
@@ -143,13 +225,19 @@ int main(int argc, char** argv) {
   }
   if (!image.Open(path)) {
     std::fprintf(stderr, "d88info: cannot open %s as a file\n", path);
-    return kExitUnreadable;
+    return kExitFailed;
   }
   std::printf("image disks %d\n", image.GetDiskCount());
+  if (drawMap) std::fputs(kLegend, stdout);
   for (int index = 0; index < image.GetDiskCount(); ++index) {
     if (!image.SelectDisk(index)) continue;
     PrintDisk(index);
     if (listTracks) PrintTracks(index);
+    if (drawMap) PrintMap(index);
+  }
+  if (!FinishConsole()) {
+    std::fputs("d88info: cannot write to standard output\n", stderr);
+    return kExitFailed;
   }
   return kExitOk;
 }
