@@ -1,8 +1,9 @@
-# `cpack -G DEB` in the build folder makes a Debian package of the three
-# programs and their man pages.
+# `cpack -G DEB` in a Linux build folder makes a Debian package of the three
+# programs, their man pages, the changelog and the copyright file;
+# `cpack -G ZIP` in a Windows build folder makes a zip of the three .exe
+# files, the README and the licence.
 set(CPACK_PACKAGE_NAME d88rip)
-set(CPACK_PACKAGE_VENDOR "d88rip developers")
-set(CPACK_PACKAGE_CONTACT "d88rip developers <d88rip@localhost>")
+set(CPACK_PACKAGE_VENDOR "the d88rip authors")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "cut the data files out of D88 disk images of two titles")
 set(CPACK_PACKAGE_DESCRIPTION
@@ -10,13 +11,24 @@ set(CPACK_PACKAGE_DESCRIPTION
 one title's set, recognise each disk by its boot sector and write its data
 files, byte for byte, into the current directory. Damaged and truncated
 images are handled: files with missing sectors are left out or written as
-far as they can be read and reported. d88info lists the disks, tracks and
-sector IDs of any D88 image.")
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Dependencies (libc, libstdc++, libgcc) are read off the binaries.
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+far as they can be read and reported, and files cut from sectors that the
+image records as unreadable are named. d88info lists the disks, tracks,
+sector IDs and sector status of any D88 image.")
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME win64)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+else()
+  set(CPACK_PACKAGE_CONTACT "${D88RIP_MAINTAINER}")
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${D88RIP_MAINTAINER}")
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  # Dependencies (libc, libstdc++, libgcc) are read off the binaries.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+endif()
 include(CPack)

@@ -66,8 +66,8 @@ TEST_F(D88ImageTest, IndexesDisksEndToEndAndIgnoresShortTrailingData) {
 
   // 688 trailing bytes or more make up one more disk.
   Bytes extra = two;
-  Bytes header(688, 0);
-  d88build::PutLe32(header, 28, 688);
+  Bytes header(d88build::kHeaderSize, 0);
+  d88build::PutLe32(header, d88build::kDiskSizeOffset, d88build::kHeaderSize);
   extra.insert(extra.end(), header.begin(), header.end());
   ASSERT_TRUE(OpenBytes(extra, "extra.d88"));
   EXPECT_EQ(image.GetDiskCount(), 3);
@@ -193,14 +193,14 @@ TEST_F(D88ImageTest, WalkEndsAtTheEndOfTheFile) {
 // are counted.
 TEST_F(D88ImageTest, TruncatedFileGivesOnlyTheBytesThatArrived) {
   const Bytes whole = BuildImage({d88build::FormattedDisk(1)});
-  const std::size_t firstData = 688 + 16;
+  const std::size_t firstData = d88build::kHeaderSize + d88build::kSectorHeaderSize;
   ASSERT_TRUE(OpenBytes(Bytes(whole.begin(), whole.begin() + firstData + 100)));
   ASSERT_TRUE(image.SelectDisk(0));
   EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 100);
   EXPECT_EQ(buffer[99], d88build::PatternByte(0, 1, 99));
   EXPECT_EQ(image.ReadSectors(0, 0, 0, 1, 2, buffer, 512), 0);
 
-  ASSERT_TRUE(OpenBytes(Bytes(whole.begin(), whole.begin() + 688 + 10)));
+  ASSERT_TRUE(OpenBytes(Bytes(whole.begin(), whole.begin() + d88build::kHeaderSize + 10)));
   ASSERT_TRUE(image.SelectDisk(0));
   EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 0);
 }
@@ -353,7 +353,7 @@ TEST_F(D88ImageTest, RepeatedLookupsGiveWhatAFreshWalkGives) {
   second.tracks[0][0].data.assign(512, 0x11);
   second.tracks[0][1].data.assign(256, 0x12);
   // Track 5 of the first disk shares track 0's chain.
-  first.trackOffsets[5] = 688;
+  first.trackOffsets[5] = d88build::kHeaderSize;
   ASSERT_TRUE(OpenDisks({first, second}));
 
   ASSERT_TRUE(image.SelectDisk(0));

@@ -20,35 +20,79 @@ class D88Info : public ::testing::Test {
     const std::string path = (dir / "image.d88").string();
     d88build::WriteFile(path, image);
     options.push_back(path);
-    return progrun::Run(D88INFO_PATH, options, dir.path());
+    return progrun::Run(progrun::ProgramPath("d88info"), options, dir.path());
   }
   progrun::ScratchDir dir;
 };
 
-TEST_F(D88Info, ListsEveryDiskWithItsTracksAndSectorIds) {
+// The ID fields of a formatted track's sectors, as --tracks lists them.
+std::string FormattedIds(int track) {
+  char id[16];
+  std::string ids;
+  for (int r = 1; r <= d88build::kSectorsPerTrack; ++r) {
+    std::snprintf(id, sizeof id, " %02x.%02x.%02x.02", track >> 1, track & 1, r);
+    ids += id;
+  }
+  return ids;
+}
+
+// A writer's variant: a 672-byte header with 160 table entries, so that
+// the first track begins where entries 160 to 163 would be.
+Bytes ShortHeaderImage(const DiskSpec& disk) {
+  constexpr int kShortHeader = d88build::kHeaderSize - 16;
+  Bytes built = d88build::BuildDisk(disk);
+  built.erase(built.begin() + kShortHeader, built.begin() + d88build::kHeaderSize);
+  for (int track = 0; track < d88build::kTrackCount; ++track) {
+    const std::size_t entry = 32 + 4 * track;
+    if (entry >= kShortHeader || built[entry] == 0) continue;
+    d88build::PutLe32(built, entry, built[entry] + 256u * built[entry + 1] - 16);
+  }
+  d88build::PutLe32(built, d88build::kDiskSizeOffset,
+                    static_cast<std::uint32_t>(built.size()));
+  return built;
+}
+
+TEST_F(D88Info, ListsDisksTracksSectorStatusAndMap) {
   DiskSpec boot = d88build::FormattedDisk(3);
   boot.name = "Game\x01\"";
   boot.tracks.erase(1);
   d88build::SetBootSignature(boot, "Pelk_No", '8');
   d88build::ReorderSectors(boot, {2, 1});
+  boot.tracks[2][0].status = 0xB0;       // R 2: CRC error in the data
+  boot.tracks[2][1].deletedMark = 0x10;  // R 1: deleted data
   DiskSpec foreign;
   foreign.mediaType = 0x99;
-  foreign.tracks[163] = {d88build::SectorRecord{}};
-  foreign.tracks[163][0].n = 1;
-  const auto result = RunOn(d88build::BuildImage({boot, foreign}), {"--tracks"});
+  foreign.writeProtect = 0x10;
+  for (std::uint8_t status : {0x00, 0xA0, 0xE0, 0xF0, 0x20, 0x10}) {
+    d88build::SectorRecord record;
+    record.r = static_cast<std::uint8_t>(foreign.tracks[163].size() + 1);
+    record.n = 1;
+    record.status = status;
+    foreign.tracks[163].push_back(record);
+  }
+  const auto result =
+      RunOn(d88build::BuildImage({boot, foreign}), {"--tracks", "--map"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(result.out,
             "image disks 2\n"
-            "disk 0 name \"Game\\x01\\\"\" media 0x10 2DD tracks 2 boot "
-            "\"Pelk_No8\"\n"
+            "legend . normal, E read error, D deleted data, - not found\n"
+            "disk 0 name \"Game\\x01\\\"\" media 0x10 2DD protected no tracks 2 "
+            "boot \"Pelk_No8\"\n"
             "disk 0 track 0 c 0 h 0 sectors 2 ids 00.00.02.02 00.00.01.02\n"
-            "disk 0 track 2 c 1 h 0 sectors 2 ids 01.00.02.02 01.00.01.02\n"
-            "disk 1 name \"\" media 0x99 unknown tracks 1 boot none\n"
-            "disk 1 track 163 c 81 h 1 sectors 1 ids 00.00.01.01\n");
+            "disk 0 track 2 c 1 h 0 sectors 2 ids 01.00.02.02:data-crc "
+            "01.00.01.02:deleted\n"
+            "disk 0 track 0 c 0 h 0 n 2 map ..\n"
+            "disk 0 track 2 c 1 h 0 n 2 map DE\n"
+            "disk 1 name \"\" media 0x99 unknown protected yes tracks 1 boot none\n"
+            "disk 1 track 163 c 81 h 1 sectors 6 ids 00.00.01.01 "
+            "00.00.02.01:id-crc 00.00.03.01:no-address-mark "
+            "00.00.04.01:no-data-mark 00.00.05.01:status-0x20 "
+            "00.00.06.01:deleted\n"
+            "disk 1 track 163 c 81 h 1 n 1 map ------\n");
 }
 
-TEST_F(D88Info, EmptyAndDamagedImagesAreListedAsFarAsTheyGo) {
+TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
   EXPECT_EQ(RunOn({}).out, "image disks 0\n");
 
   DiskSpec disk = d88build::FormattedDisk(2);
@@ -56,30 +100,54 @@ TEST_F(D88Info, EmptyAndDamagedImagesAreListedAsFarAsTheyGo) {
   disk.tracks[0][0].data[3] = 'O';
   disk.tracks[0][0].data[4] = 0x7f;
   Bytes image = d88build::BuildImage({disk});
-  image.resize(688 + 16 + 5);  // ends inside the first sector's data
-  const auto result = RunOn(image, {"--tracks"});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out,
+  // The image ends inside the first sector's data.
+  image.resize(d88build::kHeaderSize + d88build::kSectorHeaderSize + 5);
+  EXPECT_EQ(RunOn(image, {"--tracks"}).out,
             "image disks 1\n"
-            "disk 0 name \"FORMATTED\" media 0x10 2DD tracks 1 boot "
-            "\"O\\x7f\"\n"
+            "disk 0 name \"FORMATTED\" media 0x10 2DD protected no tracks 1 "
+            "boot \"O\\x7f\"\n"
             "disk 0 track 0 c 0 h 0 sectors 1 ids 00.00.01.02\n");
+
+  // Each track lists its own sectors: no track made up from the first
+  // sector header of a short header, none running on into the next track
+  // when the sector counts are byte-swapped.
+  DiskSpec formatted = d88build::FormattedDisk(3);
+  d88build::SetBootSignature(formatted, "Pelk_No", '8');
+  DiskSpec swapped = formatted;
+  for (auto& [track, records] : swapped.tracks) {
+    for (d88build::SectorRecord& record : records) record.sectorCount = 0x0900;
+  }
+  for (const Bytes& variant :
+       {ShortHeaderImage(formatted), d88build::BuildImage({swapped})}) {
+    std::string expected =
+        "image disks 1\n"
+        "disk 0 name \"FORMATTED\" media 0x10 2DD protected no tracks 3 boot "
+        "\"Pelk_No8\"\n";
+    for (int track = 0; track < 3; ++track) {
+      expected += "disk 0 track " + std::to_string(track) + " c " +
+                  std::to_string(track >> 1) + " h " + std::to_string(track & 1) +
+                  " sectors 9 ids" + FormattedIds(track) + "\n";
+    }
+    EXPECT_EQ(RunOn(variant, {"--tracks"}).out, expected);
+  }
 }
 
 TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
-  const auto help = progrun::Run(D88INFO_PATH, {"--help"}, dir.path());
+  const std::string d88info = progrun::ProgramPath("d88info");
+  const auto help = progrun::Run(d88info, {"--help"}, dir.path());
   EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.rfind("Usage: d88info [--tracks] IMAGE\n", 0), 0u);
+  EXPECT_EQ(help.out.rfind("Usage: d88info [--tracks] [--map] IMAGE\n", 0), 0u);
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {"--tracks"}, {"a", "b"}, {"--bogus", "a"}}) {
-    const auto wrong = progrun::Run(D88INFO_PATH, args, dir.path());
+       {std::vector<std::string>{}, {"--tracks"}, {"a", "b"}, {"--bogus", "a"},
+        {"--map", "--map", "a"}}) {
+    const auto wrong = progrun::Run(d88info, args, dir.path());
     EXPECT_EQ(wrong.status, 2);
     EXPECT_EQ(wrong.out, "");
     EXPECT_EQ(wrong.err, help.out);
   }
   fs::create_directory(dir / "folder");
   for (const char* path : {"missing", "folder"}) {
-    const auto unreadable = progrun::Run(D88INFO_PATH, {path}, dir.path());
+    const auto unreadable = progrun::Run(d88info, {path}, dir.path());
     EXPECT_EQ(unreadable.status, 1);
     EXPECT_EQ(unreadable.out, "");
     EXPECT_EQ(unreadable.err,

@@ -14,7 +14,7 @@ std::string Message(const std::string& disk) {
 // which files each yields, from which track and sector.
 const Title& PelkTitle() {
   static const Title title = {
-      PELKRIP_PATH,
+      progrun::ProgramPath("pelkrip"),
       "Pelk_No",
       "Pelk_UD",
       {

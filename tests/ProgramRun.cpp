@@ -1,6 +1,10 @@
 #include "ProgramRun.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -15,16 +19,59 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char ch : text) {
-    if (ch == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += ch;
-    }
+const char* WindowsFolder() {
+  const char* folder = std::getenv("D88RIP_TEST_WINDOWS");
+  return folder != nullptr && *folder != '\0' ? folder : nullptr;
+}
+
+// Where the output of one stream goes in the child, and how the parent
+// reads it back.
+struct Stream {
+  Sink sink;
+  fs::path file;
+  int readEnd = -1;   // pipe or terminal, in the parent
+  int writeEnd = -1;  // in the child
+  std::string* text = nullptr;
+};
+
+void ReadAvailable(int fd, std::string& text, bool& open) {
+  char chunk[4096];
+  const ssize_t got = read(fd, chunk, sizeof chunk);
+  if (got > 0) {
+    text.append(chunk, static_cast<std::size_t>(got));
+  } else {
+    open = false;  // end of file, or EIO once a terminal's last user left
   }
-  return quoted + "'";
+}
+
+[[noreturn]] void StartChild(const std::vector<std::string>& command,
+                             const fs::path& cwd, const Stream (&streams)[2],
+                             const RunOptions& options) {
+  const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  if (in < 0 || dup2(in, 0) < 0 || chdir(cwd.c_str()) != 0) _exit(126);
+  for (int fd = 1; fd <= 2; ++fd) {
+    const Stream& stream = streams[fd - 1];
+    int target = stream.writeEnd;
+    if (stream.sink == Sink::kFile) {
+      target = open(stream.file.c_str(),
+                    O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    } else if (stream.sink == Sink::kFull) {
+      target = open("/dev/full", O_WRONLY | O_CLOEXEC);
+    }
+    if (target < 0 || dup2(target, fd) < 0) _exit(126);
+  }
+  for (const std::string& setting : options.environment) {
+    const std::size_t equals = setting.find('=');
+    setenv(setting.substr(0, equals).c_str(),
+           setting.substr(equals + 1).c_str(), 1);
+  }
+  std::vector<char*> argv;
+  for (const std::string& word : command) {
+    argv.push_back(const_cast<char*>(word.c_str()));
+  }
+  argv.push_back(nullptr);
+  execv(argv[0], argv.data());
+  _exit(127);
 }
 
 }  // namespace
@@ -51,18 +98,103 @@ ScratchDir::~ScratchDir() {
   fs::remove_all(path_, ignored);
 }
 
+std::string ProgramPath(const std::string& name) {
+  if (const char* folder = WindowsFolder()) {
+    return (fs::absolute(folder) / (name + ".exe")).string();
+  }
+  return std::string(PROGRAM_DIR) + "/" + name;
+}
+
+bool TestingWindowsPrograms() { return WindowsFolder() != nullptr; }
+
+// Wine shows the Unix root as drive Z: and passes the full path.
+std::string InvocationName(const std::string& program) {
+  if (!TestingWindowsPrograms()) return program;
+  std::string name = "Z:" + program;
+  for (char& ch : name) {
+    if (ch == '/') ch = '\\';
+  }
+  return name;
+}
+
 RunResult Run(const std::string& program, const std::vector<std::string>& args,
-              const fs::path& cwd) {
-  ScratchDir streams;
-  std::string command = "cd " + Quote(cwd.string()) + " && " + Quote(program);
-  for (const std::string& arg : args) command += " " + Quote(arg);
-  command += " >" + Quote((streams / "out").string()) + " 2>" +
-             Quote((streams / "err").string()) + " </dev/null";
-  const int raw = std::system(command.c_str());
+              const fs::path& cwd, const RunOptions& options) {
+  ScratchDir captured;
   RunResult result;
+  Stream streams[2] = {{options.out, captured / "out", -1, -1, &result.out},
+                       {options.err, captured / "err", -1, -1, &result.err}};
+  int terminal = -1;
+  int terminalUser = -1;
+  for (Stream& stream : streams) {
+    if (stream.sink == Sink::kPipe) {
+      int ends[2];
+      if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
+      stream.readEnd = ends[0];
+      stream.writeEnd = ends[1];
+    } else if (stream.sink == Sink::kTerminal) {
+      if (terminal < 0) {
+        termios raw{};
+        cfmakeraw(&raw);
+        if (openpty(&terminal, &terminalUser, nullptr, &raw, nullptr) != 0) {
+          throw std::runtime_error("no pseudo-terminal");
+        }
+        fcntl(terminal, F_SETFD, FD_CLOEXEC);
+        fcntl(terminalUser, F_SETFD, FD_CLOEXEC);
+      }
+      stream.writeEnd = terminalUser;
+    }
+  }
+
+  std::vector<std::string> command = {program};
+  RunOptions settings = options;
+  if (const char* folder = WindowsFolder()) {
+    command.insert(command.begin(), WINE_PROGRAM);
+    settings.environment.insert(
+        settings.environment.begin(),
+        {"WINEPREFIX=" + (fs::absolute(folder) / "wine").string(),
+         "WINEDEBUG=-all"});
+  }
+  command.insert(command.end(), args.begin(), args.end());
+
+  const pid_t child = fork();
+  if (child < 0) throw std::runtime_error("cannot start " + program);
+  if (child == 0) StartChild(command, cwd, streams, settings);
+
+  std::vector<pollfd> readers;
+  std::vector<std::string*> texts;
+  for (Stream& stream : streams) {
+    if (stream.readEnd >= 0) {
+      close(stream.writeEnd);
+      readers.push_back({stream.readEnd, POLLIN, 0});
+      texts.push_back(stream.text);
+    }
+  }
+  if (terminal >= 0) {
+    close(terminalUser);
+    readers.push_back({terminal, POLLIN, 0});
+    texts.push_back(&result.terminal);
+  }
+  // Read while the child runs. Once it has ended, take what is left and
+  // stop: a process it started may hold a write end open for longer.
+  int raw = 0;
+  bool ended = false;
+  while (!readers.empty()) {
+    if (!ended) ended = waitpid(child, &raw, WNOHANG) == child;
+    poll(readers.data(), readers.size(), ended ? 0 : 20);
+    for (std::size_t i = readers.size(); i-- > 0;) {
+      bool open = readers[i].revents == 0 ? !ended : true;
+      if (readers[i].revents != 0) ReadAvailable(readers[i].fd, *texts[i], open);
+      if (open) continue;
+      close(readers[i].fd);
+      readers.erase(readers.begin() + static_cast<std::ptrdiff_t>(i));
+      texts.erase(texts.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  }
+  if (!ended) waitpid(child, &raw, 0);
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = ReadText(streams / "out");
-  result.err = ReadText(streams / "err");
+  for (Stream& stream : streams) {
+    if (stream.sink == Sink::kFile) *stream.text = ReadText(stream.file);
+  }
   return result;
 }
 

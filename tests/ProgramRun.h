@@ -8,6 +8,10 @@
 #include "builder/D88Builder.h"
 
 // Runs the real programs in scratch folders and reads back what they left.
+//
+// The programs under test are the ones this build made, or, when the
+// environment variable D88RIP_TEST_WINDOWS names a folder, the Windows
+// programs in it (NAME.exe), run under wine with a prefix in that folder.
 namespace progrun {
 
 // A fresh empty folder, removed with everything in it at the end of scope.
@@ -26,16 +30,40 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+// The program file of `name` (pelkrip, voskrip, d88info) under test.
+std::string ProgramPath(const std::string& name);
+// True when the programs under test are the Windows ones.
+bool TestingWindowsPrograms();
+// What the program started from ProgramPath sees as its own name (argv[0]).
+std::string InvocationName(const std::string& program);
+
+// Where a run's standard output or error goes.
+enum class Sink {
+  kFile,      // a regular file, read back into `out` or `err`
+  kPipe,      // a pipe, read into `out` or `err`
+  kTerminal,  // a pseudo-terminal shared by both streams, read into
+              // `terminal` byte for byte (no line-end translation)
+  kFull,      // /dev/full: every write fails
+};
+
+struct RunOptions {
+  Sink out = Sink::kFile;
+  Sink err = Sink::kFile;
+  std::vector<std::string> environment;  // NAME=value, set for this run
+};
+
 struct RunResult {
   int status = -1;
   std::string out;
   std::string err;
+  std::string terminal;
 };
 
-// Runs `program` with `args` in the folder `cwd`, capturing both streams
-// outside it so that `cwd` holds only what the program wrote.
+// Runs `program` with `args` in the folder `cwd`, with standard input
+// empty. Captured streams are kept outside `cwd`, so that it holds only
+// what the program wrote.
 RunResult Run(const std::string& program, const std::vector<std::string>& args,
-              const std::filesystem::path& cwd);
+              const std::filesystem::path& cwd, const RunOptions& options = {});
 
 std::string ReadText(const std::filesystem::path& path);
 d88build::Bytes ReadBytes(const std::filesystem::path& path);

@@ -59,7 +59,8 @@ TEST_P(RipperEndToEnd, WrongArgumentCountPrintsUsage) {
     const auto result = progrun::Run(title().program, args, dir.path());
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "Usage: " + title().program + " [d88file]\n");
+    EXPECT_EQ(result.err, "Usage: " + progrun::InvocationName(title().program) +
+                              " [d88file]\n");
   }
   EXPECT_TRUE(progrun::Listing(dir.path()).empty());
 }
@@ -242,8 +243,9 @@ TEST_P(RipperEndToEnd, ImageEndingPartWayGivesWhatArrived) {
   };
   const Cut cuts[] = {
       {"inside a header", first.track, first.r, 8},
-      {"inside sector data", first.track, first.r, 16 + 100},
-      {"inside a run across tracks", crossing->track + 1, 0, 16 + 300},
+      {"inside sector data", first.track, first.r, d88build::kSectorHeaderSize + 100},
+      {"inside a run across tracks", crossing->track + 1, 0,
+       d88build::kSectorHeaderSize + 300},
   };
   for (const Cut& cut : cuts) {
     SCOPED_TRACE(cut.where);
@@ -278,9 +280,9 @@ TEST_P(RipperEndToEnd, ImplausibleDiskSizesEndTheImage) {
   const auto result = RunOn(BuildImage({huge, BootOnlyDisk(disk.digit)}));
   EXPECT_EQ(result.out, disk.message);
 
-  // A lone header of 688 bytes is a disk with no tracks.
+  // A lone header is a disk with no tracks.
   Bytes header(d88build::kHeaderSize, 0);
-  d88build::PutLe32(header, 28, d88build::kHeaderSize);
+  d88build::PutLe32(header, d88build::kDiskSizeOffset, d88build::kHeaderSize);
   EXPECT_EQ(RunOn(header).out, ripcheck::kNotRecognised);
 }
 
@@ -332,9 +334,10 @@ TEST_P(RipperEndToEnd, TruncatedAndCorruptedImagesEndCleanly) {
     const auto result = ripcheck::RunOn(title(), images[i], runDir);
     EXPECT_EQ(result.status, 0) << "image " << i;
     for (const auto& [name, bytes] : progrun::Listing(runDir.path())) {
-      const auto expected =
-          std::find_if(disk.files.begin(), disk.files.end(),
-                       [&](const ExpectedFile& f) { return f.name == name; });
+      const std::string& written = name;  // a lambda cannot capture a binding
+      const auto expected = std::find_if(
+          disk.files.begin(), disk.files.end(),
+          [&](const ExpectedFile& f) { return f.name == written; });
       if (expected == disk.files.end()) {
         // Corruption may turn the disk into another disk of the set; only
         // the size bound and the names can be checked then.
@@ -355,7 +358,7 @@ TEST_P(RipperEndToEnd, TruncatedAndCorruptedImagesEndCleanly) {
 }
 
 std::string ProgramName(const ::testing::TestParamInfo<const Title*>& info) {
-  return fs::path(info.param->program).filename().string();
+  return fs::path(info.param->program).stem().string();
 }
 
 INSTANTIATE_TEST_SUITE_P(Titles, RipperEndToEnd,

@@ -6,7 +6,7 @@ namespace ripcheck {
 // which files each yields, from which track and sector.
 const Title& VoskTitle() {
   static const Title title = {
-      VOSKRIP_PATH,
+      progrun::ProgramPath("voskrip"),
       "Vosk_No",
       "Vosk_UD",
       {

@@ -9,8 +9,8 @@ namespace d88build {
 namespace {
 
 constexpr std::size_t kNameField = 17;
+constexpr std::size_t kWriteProtectOffset = 26;
 constexpr std::size_t kMediaTypeOffset = 27;
-constexpr std::size_t kDiskSizeOffset = 28;
 constexpr std::size_t kTrackTableOffset = 32;
 
 void PutLe16(Bytes& bytes, std::size_t offset, std::uint16_t value) {
@@ -26,6 +26,8 @@ void AppendRecord(Bytes& out, const SectorRecord& record,
   out[at + 1] = record.h;
   out[at + 2] = record.r;
   out[at + 3] = record.n;
+  out[at + 7] = record.deletedMark;
+  out[at + 8] = record.status;
   PutLe16(out, at + 4,
           record.sectorCount.value_or(
               static_cast<std::uint16_t>(recordsInTrack)));
@@ -47,6 +49,7 @@ Bytes BuildDisk(const DiskSpec& disk) {
   Bytes out(kHeaderSize, 0);
   std::copy_n(disk.name.begin(), std::min(disk.name.size(), kNameField),
               out.begin());
+  out[kWriteProtectOffset] = disk.writeProtect;
   out[kMediaTypeOffset] = disk.mediaType;
   for (const auto& [track, records] : disk.tracks) {
     if (track < 0 || track >= kTrackCount) {

@@ -16,12 +16,15 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr int kHeaderSize = 688;
 constexpr int kSectorHeaderSize = 16;
 constexpr int kTrackCount = 164;
+constexpr std::size_t kDiskSizeOffset = 28;
 
 struct SectorRecord {
   std::uint8_t c = 0;
   std::uint8_t h = 0;
   std::uint8_t r = 1;
   std::uint8_t n = 2;
+  std::uint8_t deletedMark = 0;  // 0x10: deleted data
+  std::uint8_t status = 0;       // the controller's status, 0: read fine
   Bytes data;
   // Raw header fields; when unset they are the record count of the track
   // and the length of `data`.
@@ -33,6 +36,7 @@ struct DiskSpec {
   // Written as raw bytes into the 17-byte name field, cut at 17.
   std::string name;
   std::uint8_t mediaType = 0x00;
+  std::uint8_t writeProtect = 0x00;
   // Track index -> records in the order they lie in the file.
   std::map<int, std::vector<SectorRecord>> tracks;
   // Raw track table entries that replace the computed ones.

@@ -1,0 +1,52 @@
+# What `cmake --install` puts where.
+if(WIN32)
+  # A folder to unpack anywhere: the programs with their documents beside.
+  install(TARGETS pelkrip voskrip d88info RUNTIME DESTINATION .)
+  install(FILES README.md LICENSE DESTINATION .)
+  return()
+endif()
+
+include(GNUInstallDirs)
+install(TARGETS pelkrip voskrip d88info RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# Man pages and the changelog, compressed as Debian wants them; gzip -n
+# leaves out the time stamp, so the same source gives the same bytes.
+set(D88RIP_MAINTAINER "d88rip developers <d88rip@example.org>" CACHE STRING
+    "Name and address of whoever packages this build")
+configure_file(cmake/debian/changelog.in debian/changelog @ONLY)
+set(compressed)
+foreach(source man/pelkrip.1 man/voskrip.1 man/d88info.1
+               ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog)
+  get_filename_component(name ${source} NAME)
+  set(output ${CMAKE_CURRENT_BINARY_DIR}/compressed/${name}.gz)
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/compressed
+    COMMAND sh -c "gzip -9n < \"$0\" > \"$1\"" ${source} ${output}
+    DEPENDS ${source}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+    VERBATIM)
+  list(APPEND compressed ${output})
+endforeach()
+add_custom_target(compressed_documents ALL DEPENDS ${compressed})
+list(FILTER compressed INCLUDE REGEX "\\.1\\.gz$")
+install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/compressed/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The licence as a machine-readable Debian copyright file: the text of
+# LICENSE, each line indented by one space and blank lines as " .".
+file(READ LICENSE license)
+string(STRIP "${license}" license)
+string(REPLACE "\n\n" "\n.\n" license "${license}")
+string(REPLACE "\n" "\n " license "${license}")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/debian/copyright
+"Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+Upstream-Name: d88rip
+
+Files: *
+Copyright: 2026 the d88rip authors
+License: Expat
+ ${license}
+")
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/debian/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})

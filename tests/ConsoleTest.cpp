@@ -1,0 +1,1 @@
+// Console text on terminals, pipes and files, and output that is lost.
