@@ -1,1 +1,138 @@
 // Console text on terminals, pipes and files, and output that is lost.
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include "Titles.h"
+
+namespace {
+
+using progrun::Sink;
+using ripcheck::PelkTitle;
+
+// "標準出力に書き込めません.\n"
+const std::string kOutputLost =
+    "\x95\x57\x8f\x80\x8f\x6f\x97\xcd\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf"
+    "\x82\xdc\x82\xb9\x82\xf1.\n";
+
+std::string ToUtf8(const std::string& sjis) {
+  iconv_t convert = iconv_open("UTF-8", "CP932");
+  std::string in = sjis;
+  std::string out(3 * sjis.size(), '\0');
+  char* from = in.data();
+  char* to = out.data();
+  std::size_t fromLeft = in.size();
+  std::size_t toLeft = out.size();
+  iconv(convert, &from, &fromLeft, &to, &toLeft);
+  iconv_close(convert);
+  out.resize(out.size() - toLeft);
+  return out;
+}
+
+// What a terminal shows: wine's console writes control sequences and a CR
+// before each LF around the text.
+std::string Shown(const std::string& terminal) {
+  if (!progrun::TestingWindowsPrograms()) return terminal;
+  std::string text;
+  for (std::size_t i = 0; i < terminal.size(); ++i) {
+    if (terminal[i] == '\x1b' && i + 1 < terminal.size() && terminal[i + 1] == '[') {
+      i += 2;
+      while (i < terminal.size() && (terminal[i] < 0x40 || terminal[i] > 0x7e)) ++i;
+    } else if (terminal[i] != '\r') {
+      text += terminal[i];
+    }
+  }
+  return text;
+}
+
+// Disk 3 of the first title, whose KSD.COM breaks off in its third sector,
+// and a user disk: Japanese text on both streams, the error line between
+// two lines of progress.
+struct Sample {
+  d88build::Bytes image;
+  std::string out;
+  std::string err;
+  std::string both;  // in the order the two streams were written
+};
+
+Sample MakeSample() {
+  const ripcheck::Title& title = PelkTitle();
+  d88build::DiskSpec disk = ripcheck::TitleDisk(title, '1');
+  disk.tracks[12][6].data.resize(100);  // track 12, R 7
+  Sample sample;
+  sample.image = d88build::BuildImage({disk, ripcheck::UserDisk(title)});
+  sample.out = ripcheck::ExpectedOutput(title.Disk('1')) + ripcheck::kUserDisk;
+  sample.err = ripcheck::Incomplete("KSD.COM", 1024, 2560);
+  const std::string firstCut = "cutting ... KSD.COM\n";
+  sample.both = sample.out;
+  sample.both.insert(sample.both.find(firstCut) + firstCut.size(), sample.err);
+  return sample;
+}
+
+TEST(Console, Utf8TerminalsShowJapaneseEverythingElseGetsTheBytes) {
+  struct Case {
+    const char* locale;
+    Sink out;
+    Sink err;
+  };
+  const Case cases[] = {
+      {"C.UTF-8", Sink::kTerminal, Sink::kTerminal},
+      {"C.UTF-8", Sink::kFile, Sink::kTerminal},
+      {"C.UTF-8", Sink::kTerminal, Sink::kFile},
+      {"C.UTF-8", Sink::kPipe, Sink::kPipe},
+      {"C.UTF-8", Sink::kFile, Sink::kFile},
+      {"C", Sink::kTerminal, Sink::kTerminal},
+  };
+  const Sample sample = MakeSample();
+  for (const Case& test : cases) {
+    const bool utf8 = std::string(test.locale) == "C.UTF-8";
+    // A Windows console is converted whatever the locale, and wine then
+    // shows it in the terminal's own character set.
+    if (!utf8 && progrun::TestingWindowsPrograms()) continue;
+    SCOPED_TRACE(std::string(test.locale) + " out " +
+                 std::to_string(static_cast<int>(test.out)) + " err " +
+                 std::to_string(static_cast<int>(test.err)));
+    progrun::ScratchDir dir;
+    const std::string image = (dir / "image.d88").string();
+    d88build::WriteFile(image, sample.image);
+    progrun::ScratchDir cwd;
+    const auto result = progrun::Run(PelkTitle().program, {image}, cwd.path(),
+                                     {test.out, test.err,
+                                      {std::string("LC_ALL=") + test.locale}});
+    const bool outShown = test.out == Sink::kTerminal;
+    const bool errShown = test.err == Sink::kTerminal;
+    const std::string onTerminal = outShown && errShown ? sample.both
+                                   : outShown           ? sample.out
+                                   : errShown           ? sample.err
+                                                        : "";
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(Shown(result.terminal), utf8 ? ToUtf8(onTerminal) : onTerminal);
+    EXPECT_EQ(result.out, outShown ? "" : sample.out);
+    EXPECT_EQ(result.err, errShown ? "" : sample.err);
+  }
+}
+
+// Progress that never reached standard output fails the run; the files
+// are written all the same.
+TEST(Console, LostStandardOutputIsReported) {
+  for (const ripcheck::Title* title : {&PelkTitle(), &ripcheck::VoskTitle()}) {
+    const ripcheck::ExpectedDisk& disk = title->disks.front();
+    progrun::ScratchDir dir;
+    const std::string image = (dir / "image.d88").string();
+    d88build::WriteFile(image, d88build::BuildImage({ripcheck::TitleDisk(
+                                   *title, disk.digit)}));
+    progrun::ScratchDir cwd;
+    const auto result =
+        progrun::Run(title->program, {image}, cwd.path(), {Sink::kFull, Sink::kFile, {}});
+    EXPECT_EQ(result.status, 1) << title->program;
+    EXPECT_EQ(result.err, kOutputLost) << title->program;
+    ripcheck::ExpectExactlyFiles(cwd.path(), disk.files);
+
+    const auto listing = progrun::Run(progrun::ProgramPath("d88info"), {image},
+                                      cwd.path(), {Sink::kFull, Sink::kFile, {}});
+    EXPECT_EQ(listing.status, 1);
+    EXPECT_EQ(listing.err, "d88info: cannot write to standard output\n");
+  }
+}
+
+}  // namespace

@@ -273,6 +273,68 @@ TEST_F(D88ImageTest, OpenReplacesTheFileAndForgetsTheCurrentDisk) {
     EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 0);
   }
   EXPECT_EQ(openFiles(), before);
+
+  // Open after Close: B has no track 0, but a record at the offset where
+  // A's track 0 began. Reads give 0 until B's own table is loaded.
+  ASSERT_TRUE(image.SelectDisk(0));
+  image.Close();
+  DiskSpec other;
+  other.tracks[5] = {Sector(0, 0, 1, 2, 512, 0x5A)};
+  ASSERT_TRUE(OpenDisks({other}));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 0);
+  EXPECT_EQ(image.ReadSector(5, 0, 0, 1, 2, buffer, 512), 0);
+  EXPECT_STREQ(image.GetDiskName(), "FORMATTED");  // kept until SelectDisk
+  ASSERT_TRUE(image.SelectDisk(0));
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 0);
+  EXPECT_EQ(image.ReadSector(5, 0, 0, 1, 2, buffer, 512), 512);
+}
+
+// The status of a run's sectors: only those whose bytes fall in the range
+// asked for count, and a short sector that ended the run is not among them.
+TEST_F(D88ImageTest, FindsSectorStatusAndTheFirstReadErrorOfARun) {
+  DiskSpec disk = d88build::FormattedDisk(2);
+  disk.tracks[0][2].status = 0xB0;        // R 3
+  disk.tracks[0][3].deletedMark = 0x10;   // R 4: deleted, not an error
+  disk.tracks[0][8].status = 0x10;        // R 9: normal, deleted data
+  disk.tracks[1][0].status = 0xE3;        // track 1, R 1
+  disk.tracks[1][1].status = 0xA0;        // track 1, R 2, cut short
+  disk.tracks[1][1].data.resize(100);
+  ASSERT_TRUE(OpenDisks({disk}));
+  ASSERT_TRUE(image.SelectDisk(0));
+  image.SetSectorRange(1, 9);
+
+  SectorInfo sector{};
+  ASSERT_TRUE(image.FindSector(0, 0, 0, 4, 2, sector));
+  EXPECT_EQ(sector.r, 4);
+  EXPECT_EQ(sector.deletedMark, 0x10);
+  EXPECT_EQ(sector.status, 0);
+  EXPECT_FALSE(image.FindSector(0, 0, 0, 4, 1, sector));
+
+  struct Case {
+    int r, from, to;
+    int errorTrack, errorR;  // -1: no read error in that range
+  };
+  const Case cases[] = {
+      {1, 0, 1024, -1, -1},   // R 1, 2
+      {1, 0, 1025, 0, 3},     // one byte of R 3 is enough
+      {3, 512, 4096, 1, 1},   // R 3 skipped, the run goes on to track 1
+      {4, 0, 2560, -1, -1},   // R 4..8
+      {9, 0, 512, -1, -1},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.r * 10000 + test.to);
+    const bool found =
+        image.FindReadError(0, 0, 0, test.r, 2, test.from, test.to, sector);
+    EXPECT_EQ(found, test.errorTrack >= 0);
+    if (found) {
+      EXPECT_EQ(sector.h * 100 + sector.r, test.errorTrack * 100 + test.errorR);
+    }
+  }
+  const int got = image.ReadSectors(1, 0, 1, 1, 2, buffer, 1024);
+  EXPECT_EQ(got, 512);
+  EXPECT_TRUE(image.FindReadError(1, 0, 1, 1, 2, 0, got, sector));
+  EXPECT_EQ(sector.status, 0xE3);
+  EXPECT_FALSE(image.FindReadError(1, 0, 1, 1, 2, 512, got, sector));
 }
 
 TEST_F(D88ImageTest, SelectDiskLoadsNameMediaTypeAndIndex) {

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
+#include <map>
 #include <random>
 #include <stdexcept>
 
@@ -304,6 +306,67 @@ TEST_P(RipperEndToEnd, UnwritableOutputIsReportedAndTheWalkGoesOn) {
   fs::remove_all(dir / blocked.name);
   std::vector<ExpectedFile> rest(disk.files.begin() + 1, disk.files.end());
   ripcheck::ExpectExactlyFiles(dir.path(), rest);
+}
+
+// Sectors the image records as unreadable: each file cut from one is named
+// once, with its first such sector; the files and standard output are as
+// from a sound image. Deleted data alone is no read error.
+TEST_P(RipperEndToEnd, ReadErrorsNameTheFilesCutFromThem) {
+  struct Damage {
+    std::uint8_t status;
+    std::uint8_t deletedMark;
+    const char* what;  // nullptr: no read error
+  };
+  const Damage damages[] = {
+      {0xA0, 0, "ID \x82\xcc CRC \x83\x47\x83\x89\x81\x5b"},  // ID の CRC エラー
+      {0xB0, 0, "\x83\x66\x81\x5b\x83\x5e\x82\xcc CRC \x83\x47\x83\x89\x81\x5b"},
+      {0xE1, 0, "\x83\x41\x83\x68\x83\x8c\x83\x58\x83\x7d\x81\x5b\x83\x4e\x82\xc8"
+                "\x82\xb5"},  // アドレスマークなし
+      {0xF0, 0, "\x83\x66\x81\x5b\x83\x5e\x83\x7d\x81\x5b\x83\x4e\x82\xc8\x82\xb5"},
+      {0x20, 0, "\x83\x58\x83\x65\x81\x5b\x83\x5e\x83\x58 0x20"},  // ステータス
+      {0xD3, 0, "\x83\x58\x83\x65\x81\x5b\x83\x5e\x83\x58 0xd3"},
+      {0x00, 0x10, nullptr},
+      {0x10, 0x00, nullptr},
+      {0x05, 0x00, nullptr},
+  };
+  const ExpectedDisk& disk = LargestDisk();
+  ASSERT_GE(disk.files.size(), std::size(damages));
+  // Damage k lies in the last sector of file k, which for a file that ends
+  // part way into a sector holds only some of its bytes.
+  DiskSpec damaged = ripcheck::TitleDisk(title(), disk.digit);
+  std::map<std::pair<int, int>, const Damage*> where;
+  for (std::size_t k = 0; k < std::size(damages); ++k) {
+    const ExpectedFile& file = disk.files[k];
+    int track = file.track;
+    int r = file.r;
+    for (int at = d88build::kSectorSize; at < file.size; at += d88build::kSectorSize) {
+      d88build::NextSector(track, r);
+    }
+    d88build::SectorRecord& record = damaged.tracks[track][r - 1];
+    record.status = damages[k].status;
+    record.deletedMark = damages[k].deletedMark;
+    where[{track, r}] = &damages[k];
+  }
+  // Oracle: the first damaged sector of each file, in cutting order.
+  std::string expectedErr;
+  for (const ExpectedFile& file : disk.files) {
+    int track = file.track;
+    int r = file.r;
+    for (int at = 0; at < file.size; at += d88build::kSectorSize) {
+      const auto found = where.find({track, r});
+      if (found != where.end() && found->second->what != nullptr) {
+        expectedErr += ripcheck::ReadError(file.name, track >> 1, track & 1, r,
+                                           found->second->what);
+        break;
+      }
+      d88build::NextSector(track, r);
+    }
+  }
+  const auto result = RunOn(BuildImage({damaged}));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, ripcheck::ExpectedOutput(disk));
+  EXPECT_EQ(result.err, expectedErr);
+  ripcheck::ExpectExactlyFiles(dir.path(), disk.files);
 }
 
 // Images cut short anywhere, or with random bytes overwritten, end with

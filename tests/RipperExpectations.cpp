@@ -19,6 +19,15 @@ std::string WriteFailed(const std::string& name) {
                 "\x82\xf1.\n";
 }
 
+std::string ReadError(const std::string& name, int c, int h, int r,
+                      const std::string& what) {
+  return name +
+         " \x82\xcd\x93\xc7\x82\xdd\x8e\xe6\x82\xe8\x83\x47\x83\x89\x81\x5b\x82"
+         "\xf0\x8a\xdc\x82\xdd\x82\xdc\x82\xb7 (C " +
+         std::to_string(c) + " H " + std::to_string(h) + " R " +
+         std::to_string(r) + ": " + what + ").\n";
+}
+
 const ExpectedDisk& Title::Disk(char digit) const {
   for (const ExpectedDisk& disk : disks) {
     if (disk.digit == digit) return disk;

@@ -30,6 +30,9 @@ inline const std::string kOpenFailed =
 std::string Incomplete(const std::string& name, int got, int size);
 // "<name> を書き込めません.\n"
 std::string WriteFailed(const std::string& name);
+// "<name> は読み取りエラーを含みます (C <c> H <h> R <r>: <what>).\n"
+std::string ReadError(const std::string& name, int c, int h, int r,
+                      const std::string& what);
 
 // A file cut from a formatted disk: `size` bytes from sector R `r` of
 // `track` on.
