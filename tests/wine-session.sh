@@ -14,7 +14,7 @@ server=$(dirname "$wine")/wineserver
 case $3 in
   start)
     mkdir -p "$WINEPREFIX"
-    "$server" -p
+    "$server" -p || true  # one may be running already
     # The first start makes the prefix; it takes several seconds.
     "$wine" cmd /c exit
     ;;
