@@ -1,9 +1,14 @@
 #!/bin/sh
-# Renders each man page with groff's warnings enabled, in the C locale and
-# in a UTF-8 one, and fails on any warning.
+# Checks each man page with mandoc's linter, and renders it with groff's
+# warnings enabled in the C locale and in a UTF-8 one; fails on any message.
 set -u
 status=0
 for page in "$@"; do
+  lint=$(mandoc -Tlint "$page" 2>&1)
+  if [ -n "$lint" ]; then
+    echo "$lint"
+    status=1
+  fi
   for locale in C C.UTF-8; do
     warnings=$(LC_ALL=$locale MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     if [ $? -ne 0 ] || [ -n "$warnings" ]; then
@@ -13,5 +18,5 @@ for page in "$@"; do
     fi
   done
 done
-[ $status -eq 0 ] && echo "$# man pages render without warnings"
+[ $status -eq 0 ] && echo "$# man pages pass mandoc -Tlint and render without warnings"
 exit $status
