@@ -1,10 +1,12 @@
 // Fuzzes the image reader: the input is an image file followed by the
 // operations' arguments (taken from the input's end), out-of-range and
-// negative values included. Every disk is selected and read.
+// negative values included. Every disk is selected, read, listed and
+// looked up.
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +22,7 @@ constexpr int kCallsPerDisk = 6;
 
 D88Image image;
 unsigned char buffer[kBufferSize + 4];
+SectorInfo sectors[kBufferSize / 4];
 
 const std::string& ImagePath() {
   static const std::string path =
@@ -81,6 +84,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
       Check(run >= 0 && (call.length < 0 ? run == 0 : run <= call.length));
       const int ids = image.ReadSectorIds(call.track, buffer, call.idLimit);
       Check(ids >= 0 && ids % 4 == 0 && (call.idLimit <= 0 ? ids == 0 : ids < call.idLimit + 4));
+      const int listed = image.ListSectors(call.track, sectors, call.idLimit / 4);
+      Check(listed >= 0 && listed <= std::max(call.idLimit / 4, 0));
+      // Both listings walk the same records.
+      Check(listed <= ids / 4);
+      SectorInfo info;
+      if (image.FindSector(call.track, call.c, call.h, call.r, call.n, info)) {
+        Check(info.c == call.c && info.h == call.h && info.r == call.r &&
+              info.n == call.n);
+      }
+      if (image.FindReadError(call.track, call.c, call.h, call.r, call.n,
+                              call.limit, call.length, info)) {
+        Check(IsReadError(info.status) && info.n == call.n);
+      }
     }
   }
   image.Close();

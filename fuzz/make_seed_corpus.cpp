@@ -1,6 +1,6 @@
 // Writes the fuzzers' seed corpus, made with the tests' image builder:
 // clean disks of both titles, several disks end to end, interleaved and
-// damaged tracks.
+// damaged tracks, sectors recorded as unreadable or deleted.
 //
 //   make_seed_corpus READER_DIR PELK_DIR VOSK_DIR
 
@@ -53,6 +53,9 @@ void WriteTitleSeeds(const std::string& dir, const std::string& title,
   damaged.tracks[54][2].dataSize = 0xFFFF;
   damaged.tracks[55][0].sectorCount = 0;
   damaged.trackOffsets[56] = 0x80000000u;
+  damaged.tracks[12][1].status = 0xB0;
+  damaged.tracks[72][3].status = 0xA0;
+  damaged.tracks[74][5].deletedMark = 0x10;
   d88build::Bytes truncated = BuildImage({damaged});
   Write(dir, "damaged", truncated);
   truncated.resize(truncated.size() / 2);
@@ -77,7 +80,16 @@ void WriteReaderSeeds(const std::string& dir) {
   odd.tracks[3].resize(2);
   odd.trackOffsets[4] = 0xFFFFFFFFu;
   odd.sizeField = 0;
+  odd.tracks[2][4].status = 0xE0;
+  odd.tracks[2][5].deletedMark = 0x10;
   Write(dir, "damaged", BuildImage({odd, small}));
+  // Byte-swapped sector counts, so that each walk runs on through the
+  // tracks after its own.
+  DiskSpec swapped = small;
+  for (auto& [track, records] : swapped.tracks) {
+    for (d88build::SectorRecord& record : records) record.sectorCount = 0x0900;
+  }
+  Write(dir, "swapped-counts", BuildImage({swapped}));
 }
 
 }  // namespace

@@ -10,6 +10,8 @@ set -eu
 exec </dev/null >/dev/null 2>&1
 wine=$1
 export WINEPREFIX=$2 WINEDEBUG=-all
+# No .NET or HTML engine is needed, so none is offered on a new prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
 server=$(dirname "$wine")/wineserver
 case $3 in
   start)

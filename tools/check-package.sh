@@ -1,6 +1,7 @@
 #!/bin/sh
 # Makes the Debian package in BUILD_DIR with cpack, checks its file list,
-# unpacks it into a scratch root and runs the programs from there.
+# runs lintian on it (any error or warning fails), unpacks it into a
+# scratch root and runs the programs from there.
 set -eu
 build=${1:?usage: tools/check-package.sh BUILD_DIR}
 cd "$build"
@@ -11,9 +12,11 @@ deb=$(ls d88rip_*.deb)
 expected='./usr/bin/d88info
 ./usr/bin/pelkrip
 ./usr/bin/voskrip
-./usr/share/man/man1/d88info.1
-./usr/share/man/man1/pelkrip.1
-./usr/share/man/man1/voskrip.1'
+./usr/share/doc/d88rip/changelog.gz
+./usr/share/doc/d88rip/copyright
+./usr/share/man/man1/d88info.1.gz
+./usr/share/man/man1/pelkrip.1.gz
+./usr/share/man/man1/voskrip.1.gz'
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $NF }' | sort)
 if [ "$files" != "$expected" ]; then
   echo "unexpected file list in $deb:"
@@ -21,6 +24,10 @@ if [ "$files" != "$expected" ]; then
   exit 1
 fi
 dpkg-deb -f "$deb" Depends | grep -q libc6
+if ! report=$(lintian --fail-on error,warning "$deb" 2>&1); then
+  echo "$report"
+  exit 1
+fi
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
@@ -32,5 +39,6 @@ if "$root/usr/bin/pelkrip" 2>/dev/null; then exit 1; fi
 grep -q '^Disk 2 ' "$root/pelk.out"
 grep -q '^Disk 5 ' "$root/vosk.out"
 "$root/usr/bin/d88info" "$root/sample.d88" | grep -q '^image disks 2$'
-LC_ALL=C man --warnings -l "$root/usr/share/man/man1/pelkrip.1" >/dev/null
-echo "$deb: file list, dependencies and unpacked programs check out"
+LC_ALL=C man --warnings -l "$root/usr/share/man/man1/pelkrip.1.gz" >/dev/null
+grep -q '^License: Expat' "$root/usr/share/doc/d88rip/copyright"
+echo "$deb: file list, dependencies, lintian and unpacked programs check out"

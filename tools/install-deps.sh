@@ -1,9 +1,11 @@
 #!/bin/sh
-# Installs the Debian/Ubuntu packages that the build, the tests and the tools
-# need, if any is missing. Run as root.
+# Installs the Debian/Ubuntu packages that the build, the tests, the Windows
+# build and its tests under wine, the package checks and the tools need, if
+# any is missing. Run as root.
 set -eu
 packages="cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev clang
-libclang-rt-14-dev libc-bin man-db groff-base dpkg-dev file"
+libclang-rt-14-dev libc-bin man-db groff-base mandoc dpkg-dev file lintian
+g++-mingw-w64-x86-64-posix wine64"
 missing=""
 for package in $packages; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||

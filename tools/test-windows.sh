@@ -1,0 +1,42 @@
+#!/bin/sh
+# Builds the Windows programs with mingw-w64, checks that they need no DLL
+# beyond Windows' own, runs the whole end-to-end suite against them under
+# wine (from the Linux build folder, whose tests start the .exe files
+# through wine), and checks the zip that cpack makes.
+#
+#   sh tools/test-windows.sh
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+windows="$top/build-windows"
+linux="$top/build"
+
+cmake -S "$top" -B "$windows" --toolchain "$top/cmake/mingw-w64.cmake" >/dev/null
+cmake --build "$windows" -j2 >/dev/null
+
+for exe in pelkrip voskrip d88info; do
+  for dll in $(x86_64-w64-mingw32-objdump -p "$windows/$exe.exe" |
+               awk '/DLL Name:/ { print $3 }'); do
+    case $dll in
+      KERNEL32.dll|msvcrt.dll) ;;
+      *) echo "$exe.exe needs $dll"; exit 1 ;;
+    esac
+  done
+done
+
+cmake -S "$top" -B "$linux" -DD88RIP_WINDOWS_BUILD="$windows" >/dev/null
+cmake --build "$linux" -j2 >/dev/null
+ctest --test-dir "$linux" -L windows -j2 --output-on-failure
+
+(cd "$windows" && rm -f d88rip-*.zip && cpack -G ZIP >/dev/null)
+expected='d88rip-1.0.0-win64/LICENSE
+d88rip-1.0.0-win64/README.md
+d88rip-1.0.0-win64/d88info.exe
+d88rip-1.0.0-win64/pelkrip.exe
+d88rip-1.0.0-win64/voskrip.exe'
+files=$(cd "$windows" && cmake -E tar tf d88rip-1.0.0-win64.zip | sort)
+if [ "$files" != "$expected" ]; then
+  echo "unexpected file list in the zip:"
+  echo "$files"
+  exit 1
+fi
+echo "build-windows/d88rip-1.0.0-win64.zip: the three programs, README and LICENSE"
