@@ -39,13 +39,14 @@ std::string FormattedIds(int track) {
 // A writer's variant: a 672-byte header with 160 table entries, so that
 // the first track begins where entries 160 to 163 would be.
 Bytes ShortHeaderImage(const DiskSpec& disk) {
-  constexpr int kShortHeader = d88build::kHeaderSize - 16;
+  constexpr int kShortHeader = 672;
+  constexpr int kShift = d88build::kHeaderSize - kShortHeader;
   Bytes built = d88build::BuildDisk(disk);
   built.erase(built.begin() + kShortHeader, built.begin() + d88build::kHeaderSize);
   for (int track = 0; track < d88build::kTrackCount; ++track) {
-    const std::size_t entry = 32 + 4 * track;
+    const std::size_t entry = d88build::kTrackTableOffset + 4 * track;
     if (entry >= kShortHeader || built[entry] == 0) continue;
-    d88build::PutLe32(built, entry, built[entry] + 256u * built[entry + 1] - 16);
+    d88build::PutLe32(built, entry, built[entry] + 256u * built[entry + 1] - kShift);
   }
   d88build::PutLe32(built, d88build::kDiskSizeOffset,
                     static_cast<std::uint32_t>(built.size()));

@@ -152,16 +152,25 @@ TEST_P(RipperEndToEnd, OnlyTheFirst64DisksAreWalked) {
   EXPECT_EQ(result.out, expected);
 }
 
+// Existing files, a second run, and an image holding the same disk twice:
+// every file is replaced whole each time.
 TEST_P(RipperEndToEnd, SecondRunReplacesEveryFileWhole) {
   const ExpectedDisk& disk = LargestDisk();
   for (const ExpectedFile& file : disk.files) {
     d88build::WriteFile((dir / file.name).string(), Bytes(9000, 0x55));
   }
-  const Bytes image = BuildImage({ripcheck::TitleDisk(title(), disk.digit)});
-  for (int run = 0; run < 2; ++run) {
-    const auto result = RunOn(image);
+  const DiskSpec spec = ripcheck::TitleDisk(title(), disk.digit);
+  const std::string once = ripcheck::ExpectedOutput(disk);
+  const Bytes single = BuildImage({spec});
+  const struct {
+    Bytes image;
+    std::string out;
+  } runs[] = {{single, once}, {single, once}, {BuildImage({spec, spec}), once + once}};
+  for (const auto& run : runs) {
+    const auto result = RunOn(run.image);
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, ripcheck::ExpectedOutput(disk));
+    EXPECT_EQ(result.out, run.out);
+    EXPECT_EQ(result.err, "");
   }
   ripcheck::ExpectExactlyFiles(dir.path(), disk.files);
 }

@@ -11,7 +11,6 @@ namespace {
 constexpr std::size_t kNameField = 17;
 constexpr std::size_t kWriteProtectOffset = 26;
 constexpr std::size_t kMediaTypeOffset = 27;
-constexpr std::size_t kTrackTableOffset = 32;
 
 void PutLe16(Bytes& bytes, std::size_t offset, std::uint16_t value) {
   bytes[offset] = static_cast<std::uint8_t>(value);

@@ -17,6 +17,7 @@ constexpr int kHeaderSize = 688;
 constexpr int kSectorHeaderSize = 16;
 constexpr int kTrackCount = 164;
 constexpr std::size_t kDiskSizeOffset = 28;
+constexpr std::size_t kTrackTableOffset = 32;
 
 struct SectorRecord {
   std::uint8_t c = 0;
