@@ -84,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
       Check(run >= 0 && (call.length < 0 ? run == 0 : run <= call.length));
       const int ids = image.ReadSectorIds(call.track, buffer, call.idLimit);
       Check(ids >= 0 && ids % 4 == 0 && (call.idLimit <= 0 ? ids == 0 : ids < call.idLimit + 4));
-      const int listed = image.ListSectors(call.track, sectors, call.idLimit / 4);
+      const int listed =
+          image.ListSectors(call.track, sectors, call.idLimit / 4);
       Check(listed >= 0 && listed <= std::max(call.idLimit / 4, 0));
       // Both listings walk the same records.
       Check(listed <= ids / 4);

@@ -38,8 +38,7 @@ constexpr const char* kReadErrorFormat =
     "%s \x82\xcd\x93\xc7\x82\xdd\x8e\xe6\x82\xe8\x83\x47\x83\x89\x81\x5b"
     "\x82\xf0\x8a\xdc\x82\xdd\x82\xdc\x82\xb7 (C %d H %d R %d: %s).\n";
 // "ID の CRC エラー"
-constexpr const char* kIdCrcError =
-    "ID \x82\xcc CRC \x83\x47\x83\x89\x81\x5b";
+constexpr const char* kIdCrcError = "ID \x82\xcc CRC \x83\x47\x83\x89\x81\x5b";
 // "データの CRC エラー"
 constexpr const char* kDataCrcError =
     "\x83\x66\x81\x5b\x83\x5e\x82\xcc CRC \x83\x47\x83\x89\x81\x5b";
@@ -174,8 +173,7 @@ bool CutFile(const char* name, int track, int c, int h, int r, int n,
   }
   // Only sectors whose bytes went into the file count.
   SectorInfo damaged;
-  if (image.FindReadError(track, c, h, r, n, skip, skip + available,
-                          damaged)) {
+  if (image.FindReadError(track, c, h, r, n, skip, skip + available, damaged)) {
     ReportReadError(name, damaged);
   }
   if (!written) {

@@ -35,9 +35,11 @@ std::string Shown(const std::string& terminal) {
   if (!progrun::TestingWindowsPrograms()) return terminal;
   std::string text;
   for (std::size_t i = 0; i < terminal.size(); ++i) {
-    if (terminal[i] == '\x1b' && i + 1 < terminal.size() && terminal[i + 1] == '[') {
+    if (terminal[i] == '\x1b' && i + 1 < terminal.size() &&
+        terminal[i + 1] == '[') {
       i += 2;
-      while (i < terminal.size() && (terminal[i] < 0x40 || terminal[i] > 0x7e)) ++i;
+      while (i < terminal.size() && (terminal[i] < 0x40 || terminal[i] > 0x7e))
+        ++i;
     } else if (terminal[i] != '\r') {
       text += terminal[i];
     }
@@ -96,9 +98,9 @@ TEST(Console, Utf8TerminalsShowJapaneseEverythingElseGetsTheBytes) {
     const std::string image = (dir / "image.d88").string();
     d88build::WriteFile(image, sample.image);
     progrun::ScratchDir cwd;
-    const auto result = progrun::Run(PelkTitle().program, {image}, cwd.path(),
-                                     {test.out, test.err,
-                                      {std::string("LC_ALL=") + test.locale}});
+    const auto result = progrun::Run(
+        PelkTitle().program, {image}, cwd.path(),
+        {test.out, test.err, {std::string("LC_ALL=") + test.locale}});
     const bool outShown = test.out == Sink::kTerminal;
     const bool errShown = test.err == Sink::kTerminal;
     const std::string onTerminal = outShown && errShown ? sample.both
@@ -119,17 +121,18 @@ TEST(Console, LostStandardOutputIsReported) {
     const ripcheck::ExpectedDisk& disk = title->disks.front();
     progrun::ScratchDir dir;
     const std::string image = (dir / "image.d88").string();
-    d88build::WriteFile(image, d88build::BuildImage({ripcheck::TitleDisk(
-                                   *title, disk.digit)}));
+    d88build::WriteFile(
+        image, d88build::BuildImage({ripcheck::TitleDisk(*title, disk.digit)}));
     progrun::ScratchDir cwd;
-    const auto result =
-        progrun::Run(title->program, {image}, cwd.path(), {Sink::kFull, Sink::kFile, {}});
+    const auto result = progrun::Run(title->program, {image}, cwd.path(),
+                                     {Sink::kFull, Sink::kFile, {}});
     EXPECT_EQ(result.status, 1) << title->program;
     EXPECT_EQ(result.err, kOutputLost) << title->program;
     ripcheck::ExpectExactlyFiles(cwd.path(), disk.files);
 
-    const auto listing = progrun::Run(progrun::ProgramPath("d88info"), {image},
-                                      cwd.path(), {Sink::kFull, Sink::kFile, {}});
+    const auto listing =
+        progrun::Run(progrun::ProgramPath("d88info"), {image}, cwd.path(),
+                     {Sink::kFull, Sink::kFile, {}});
     EXPECT_EQ(listing.status, 1);
     EXPECT_EQ(listing.err, "d88info: cannot write to standard output\n");
   }

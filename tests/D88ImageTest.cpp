@@ -193,14 +193,16 @@ TEST_F(D88ImageTest, WalkEndsAtTheEndOfTheFile) {
 // are counted.
 TEST_F(D88ImageTest, TruncatedFileGivesOnlyTheBytesThatArrived) {
   const Bytes whole = BuildImage({d88build::FormattedDisk(1)});
-  const std::size_t firstData = d88build::kHeaderSize + d88build::kSectorHeaderSize;
+  const std::size_t firstData =
+      d88build::kHeaderSize + d88build::kSectorHeaderSize;
   ASSERT_TRUE(OpenBytes(Bytes(whole.begin(), whole.begin() + firstData + 100)));
   ASSERT_TRUE(image.SelectDisk(0));
   EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 100);
   EXPECT_EQ(buffer[99], d88build::PatternByte(0, 1, 99));
   EXPECT_EQ(image.ReadSectors(0, 0, 0, 1, 2, buffer, 512), 0);
 
-  ASSERT_TRUE(OpenBytes(Bytes(whole.begin(), whole.begin() + d88build::kHeaderSize + 10)));
+  ASSERT_TRUE(OpenBytes(
+      Bytes(whole.begin(), whole.begin() + d88build::kHeaderSize + 10)));
   ASSERT_TRUE(image.SelectDisk(0));
   EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 0);
 }
@@ -293,11 +295,11 @@ TEST_F(D88ImageTest, OpenReplacesTheFileAndForgetsTheCurrentDisk) {
 // asked for count, and a short sector that ended the run is not among them.
 TEST_F(D88ImageTest, FindsSectorStatusAndTheFirstReadErrorOfARun) {
   DiskSpec disk = d88build::FormattedDisk(2);
-  disk.tracks[0][2].status = 0xB0;        // R 3
-  disk.tracks[0][3].deletedMark = 0x10;   // R 4: deleted, not an error
-  disk.tracks[0][8].status = 0x10;        // R 9: normal, deleted data
-  disk.tracks[1][0].status = 0xE3;        // track 1, R 1
-  disk.tracks[1][1].status = 0xA0;        // track 1, R 2, cut short
+  disk.tracks[0][2].status = 0xB0;       // R 3
+  disk.tracks[0][3].deletedMark = 0x10;  // R 4: deleted, not an error
+  disk.tracks[0][8].status = 0x10;       // R 9: normal, deleted data
+  disk.tracks[1][0].status = 0xE3;       // track 1, R 1
+  disk.tracks[1][1].status = 0xA0;       // track 1, R 2, cut short
   disk.tracks[1][1].data.resize(100);
   ASSERT_TRUE(OpenDisks({disk}));
   ASSERT_TRUE(image.SelectDisk(0));
@@ -315,10 +317,10 @@ TEST_F(D88ImageTest, FindsSectorStatusAndTheFirstReadErrorOfARun) {
     int errorTrack, errorR;  // -1: no read error in that range
   };
   const Case cases[] = {
-      {1, 0, 1024, -1, -1},   // R 1, 2
-      {1, 0, 1025, 0, 3},     // one byte of R 3 is enough
-      {3, 512, 4096, 1, 1},   // R 3 skipped, the run goes on to track 1
-      {4, 0, 2560, -1, -1},   // R 4..8
+      {1, 0, 1024, -1, -1},  // R 1, 2
+      {1, 0, 1025, 0, 3},    // one byte of R 3 is enough
+      {3, 512, 4096, 1, 1},  // R 3 skipped, the run goes on to track 1
+      {4, 0, 2560, -1, -1},  // R 4..8
       {9, 0, 512, -1, -1},
   };
   for (const Case& test : cases) {

@@ -30,7 +30,8 @@ std::string FormattedIds(int track) {
   char id[16];
   std::string ids;
   for (int r = 1; r <= d88build::kSectorsPerTrack; ++r) {
-    std::snprintf(id, sizeof id, " %02x.%02x.%02x.02", track >> 1, track & 1, r);
+    std::snprintf(id, sizeof id, " %02x.%02x.%02x.02", track >> 1, track & 1,
+                  r);
     ids += id;
   }
   return ids;
@@ -42,11 +43,13 @@ Bytes ShortHeaderImage(const DiskSpec& disk) {
   constexpr int kShortHeader = 672;
   constexpr int kShift = d88build::kHeaderSize - kShortHeader;
   Bytes built = d88build::BuildDisk(disk);
-  built.erase(built.begin() + kShortHeader, built.begin() + d88build::kHeaderSize);
+  built.erase(built.begin() + kShortHeader,
+              built.begin() + d88build::kHeaderSize);
   for (int track = 0; track < d88build::kTrackCount; ++track) {
     const std::size_t entry = d88build::kTrackTableOffset + 4 * track;
     if (entry >= kShortHeader || built[entry] == 0) continue;
-    d88build::PutLe32(built, entry, built[entry] + 256u * built[entry + 1] - kShift);
+    d88build::PutLe32(built, entry,
+                      built[entry] + 256u * built[entry + 1] - kShift);
   }
   d88build::PutLe32(built, d88build::kDiskSizeOffset,
                     static_cast<std::uint32_t>(built.size()));
@@ -75,22 +78,23 @@ TEST_F(D88Info, ListsDisksTracksSectorStatusAndMap) {
       RunOn(d88build::BuildImage({boot, foreign}), {"--tracks", "--map"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "");
-  EXPECT_EQ(result.out,
-            "image disks 2\n"
-            "legend . normal, E read error, D deleted data, - not found\n"
-            "disk 0 name \"Game\\x01\\\"\" media 0x10 2DD protected no tracks 2 "
-            "boot \"Pelk_No8\"\n"
-            "disk 0 track 0 c 0 h 0 sectors 2 ids 00.00.02.02 00.00.01.02\n"
-            "disk 0 track 2 c 1 h 0 sectors 2 ids 01.00.02.02:data-crc "
-            "01.00.01.02:deleted\n"
-            "disk 0 track 0 c 0 h 0 n 2 map ..\n"
-            "disk 0 track 2 c 1 h 0 n 2 map DE\n"
-            "disk 1 name \"\" media 0x99 unknown protected yes tracks 1 boot none\n"
-            "disk 1 track 163 c 81 h 1 sectors 6 ids 00.00.01.01 "
-            "00.00.02.01:id-crc 00.00.03.01:no-address-mark "
-            "00.00.04.01:no-data-mark 00.00.05.01:status-0x20 "
-            "00.00.06.01:deleted\n"
-            "disk 1 track 163 c 81 h 1 n 1 map ------\n");
+  EXPECT_EQ(
+      result.out,
+      "image disks 2\n"
+      "legend . normal, E read error, D deleted data, - not found\n"
+      "disk 0 name \"Game\\x01\\\"\" media 0x10 2DD protected no tracks 2 "
+      "boot \"Pelk_No8\"\n"
+      "disk 0 track 0 c 0 h 0 sectors 2 ids 00.00.02.02 00.00.01.02\n"
+      "disk 0 track 2 c 1 h 0 sectors 2 ids 01.00.02.02:data-crc "
+      "01.00.01.02:deleted\n"
+      "disk 0 track 0 c 0 h 0 n 2 map ..\n"
+      "disk 0 track 2 c 1 h 0 n 2 map DE\n"
+      "disk 1 name \"\" media 0x99 unknown protected yes tracks 1 boot none\n"
+      "disk 1 track 163 c 81 h 1 sectors 6 ids 00.00.01.01 "
+      "00.00.02.01:id-crc 00.00.03.01:no-address-mark "
+      "00.00.04.01:no-data-mark 00.00.05.01:status-0x20 "
+      "00.00.06.01:deleted\n"
+      "disk 1 track 163 c 81 h 1 n 1 map ------\n");
 }
 
 TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
@@ -126,8 +130,9 @@ TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
         "\"Pelk_No8\"\n";
     for (int track = 0; track < 3; ++track) {
       expected += "disk 0 track " + std::to_string(track) + " c " +
-                  std::to_string(track >> 1) + " h " + std::to_string(track & 1) +
-                  " sectors 9 ids" + FormattedIds(track) + "\n";
+                  std::to_string(track >> 1) + " h " +
+                  std::to_string(track & 1) + " sectors 9 ids" +
+                  FormattedIds(track) + "\n";
     }
     EXPECT_EQ(RunOn(variant, {"--tracks"}).out, expected);
   }
@@ -138,9 +143,11 @@ TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
   const auto help = progrun::Run(d88info, {"--help"}, dir.path());
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: d88info [--tracks] [--map] IMAGE\n", 0), 0u);
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {"--tracks"}, {"a", "b"}, {"--bogus", "a"},
-        {"--map", "--map", "a"}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{},
+                                               {"--tracks"},
+                                               {"a", "b"},
+                                               {"--bogus", "a"},
+                                               {"--map", "--map", "a"}}) {
     const auto wrong = progrun::Run(d88info, args, dir.path());
     EXPECT_EQ(wrong.status, 2);
     EXPECT_EQ(wrong.out, "");

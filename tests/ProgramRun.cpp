@@ -183,7 +183,8 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args,
     poll(readers.data(), readers.size(), ended ? 0 : 20);
     for (std::size_t i = readers.size(); i-- > 0;) {
       bool open = readers[i].revents == 0 ? !ended : true;
-      if (readers[i].revents != 0) ReadAvailable(readers[i].fd, *texts[i], open);
+      if (readers[i].revents != 0)
+        ReadAvailable(readers[i].fd, *texts[i], open);
       if (open) continue;
       close(readers[i].fd);
       readers.erase(readers.begin() + static_cast<std::ptrdiff_t>(i));

@@ -159,13 +159,15 @@ TEST_P(RipperEndToEnd, SecondRunReplacesEveryFileWhole) {
   for (const ExpectedFile& file : disk.files) {
     d88build::WriteFile((dir / file.name).string(), Bytes(9000, 0x55));
   }
-  const DiskSpec spec = ripcheck::TitleDisk(title(), disk.digit);
+  const DiskSpec titleDisk = ripcheck::TitleDisk(title(), disk.digit);
   const std::string once = ripcheck::ExpectedOutput(disk);
-  const Bytes single = BuildImage({spec});
+  const Bytes single = BuildImage({titleDisk});
   const struct {
     Bytes image;
     std::string out;
-  } runs[] = {{single, once}, {single, once}, {BuildImage({spec, spec}), once + once}};
+  } runs[] = {{single, once},
+              {single, once},
+              {BuildImage({titleDisk, titleDisk}), once + once}};
   for (const auto& run : runs) {
     const auto result = RunOn(run.image);
     EXPECT_EQ(result.status, 0);
@@ -254,7 +256,8 @@ TEST_P(RipperEndToEnd, ImageEndingPartWayGivesWhatArrived) {
   };
   const Cut cuts[] = {
       {"inside a header", first.track, first.r, 8},
-      {"inside sector data", first.track, first.r, d88build::kSectorHeaderSize + 100},
+      {"inside sector data", first.track, first.r,
+       d88build::kSectorHeaderSize + 100},
       {"inside a run across tracks", crossing->track + 1, 0,
        d88build::kSectorHeaderSize + 300},
   };
@@ -327,11 +330,15 @@ TEST_P(RipperEndToEnd, ReadErrorsNameTheFilesCutFromThem) {
     const char* what;  // nullptr: no read error
   };
   const Damage damages[] = {
-      {0xA0, 0, "ID \x82\xcc CRC \x83\x47\x83\x89\x81\x5b"},  // ID の CRC エラー
-      {0xB0, 0, "\x83\x66\x81\x5b\x83\x5e\x82\xcc CRC \x83\x47\x83\x89\x81\x5b"},
-      {0xE1, 0, "\x83\x41\x83\x68\x83\x8c\x83\x58\x83\x7d\x81\x5b\x83\x4e\x82\xc8"
-                "\x82\xb5"},  // アドレスマークなし
-      {0xF0, 0, "\x83\x66\x81\x5b\x83\x5e\x83\x7d\x81\x5b\x83\x4e\x82\xc8\x82\xb5"},
+      {0xA0, 0,
+       "ID \x82\xcc CRC \x83\x47\x83\x89\x81\x5b"},  // ID の CRC エラー
+      {0xB0, 0,
+       "\x83\x66\x81\x5b\x83\x5e\x82\xcc CRC \x83\x47\x83\x89\x81\x5b"},
+      {0xE1, 0,
+       "\x83\x41\x83\x68\x83\x8c\x83\x58\x83\x7d\x81\x5b\x83\x4e\x82\xc8"
+       "\x82\xb5"},  // アドレスマークなし
+      {0xF0, 0,
+       "\x83\x66\x81\x5b\x83\x5e\x83\x7d\x81\x5b\x83\x4e\x82\xc8\x82\xb5"},
       {0x20, 0, "\x83\x58\x83\x65\x81\x5b\x83\x5e\x83\x58 0x20"},  // ステータス
       {0xD3, 0, "\x83\x58\x83\x65\x81\x5b\x83\x5e\x83\x58 0xd3"},
       {0x00, 0x10, nullptr},
@@ -348,7 +355,8 @@ TEST_P(RipperEndToEnd, ReadErrorsNameTheFilesCutFromThem) {
     const ExpectedFile& file = disk.files[k];
     int track = file.track;
     int r = file.r;
-    for (int at = d88build::kSectorSize; at < file.size; at += d88build::kSectorSize) {
+    for (int at = d88build::kSectorSize; at < file.size;
+         at += d88build::kSectorSize) {
       d88build::NextSector(track, r);
     }
     d88build::SectorRecord& record = damaged.tracks[track][r - 1];
