@@ -34,13 +34,13 @@ struct Stream {
   std::string* text = nullptr;
 };
 
-void ReadAvailable(int fd, std::string& text, bool& open) {
+void ReadAvailable(int fd, std::string& text, bool& stillOpen) {
   char chunk[4096];
   const ssize_t got = read(fd, chunk, sizeof chunk);
   if (got > 0) {
     text.append(chunk, static_cast<std::size_t>(got));
   } else {
-    open = false;  // end of file, or EIO once a terminal's last user left
+    stillOpen = false;  // end of file, or EIO once a terminal's last user left
   }
 }
 
@@ -182,10 +182,11 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args,
     if (!ended) ended = waitpid(child, &raw, WNOHANG) == child;
     poll(readers.data(), readers.size(), ended ? 0 : 20);
     for (std::size_t i = readers.size(); i-- > 0;) {
-      bool open = readers[i].revents == 0 ? !ended : true;
-      if (readers[i].revents != 0)
-        ReadAvailable(readers[i].fd, *texts[i], open);
-      if (open) continue;
+      bool stillOpen = readers[i].revents != 0 || !ended;
+      if (readers[i].revents != 0) {
+        ReadAvailable(readers[i].fd, *texts[i], stillOpen);
+      }
+      if (stillOpen) continue;
       close(readers[i].fd);
       readers.erase(readers.begin() + static_cast<std::ptrdiff_t>(i));
       texts.erase(texts.begin() + static_cast<std::ptrdiff_t>(i));
