@@ -26,6 +26,10 @@ inline const std::string kNotRecognised =
 inline const std::string kOpenFailed =
     "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x83\x49\x81\x5b\x83\x76\x83\x93"
     "\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1.\n";
+// "標準出力に書き込めません.\n"
+inline const std::string kOutputLost =
+    "\x95\x57\x8f\x80\x8f\x6f\x97\xcd\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf"
+    "\x82\xdc\x82\xb9\x82\xf1.\n";
 // "<name> は不完全です (<got>/<size> バイト).\n"
 std::string Incomplete(const std::string& name, int got, int size);
 // "<name> を書き込めません.\n"
