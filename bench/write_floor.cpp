@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "rip/OutputFile.h"
+#include "platform/OutputFile.h"
 #include "rip/TransferBuffer.h"
 
 int main(int argc, char** argv) {

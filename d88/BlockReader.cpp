@@ -1,31 +1,16 @@
 #include "d88/BlockReader.h"
 
-#include <climits>
 #include <cstring>
 
 BlockReader::~BlockReader() { Close(); }
 
 bool BlockReader::Open(const char* path) {
   Close();
-  file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  // A pipe opens but cannot be positioned, and a folder opens but cannot be
-  // read: neither can be read as an image file.
-  if (std::fseek(file, 0, SEEK_SET) != 0) {
-    Close();
-    return false;
-  }
-  LoadBlock(0);
-  if (std::ferror(file) != 0) {
-    Close();
-    return false;
-  }
-  return true;
+  return file.Open(path);
 }
 
 void BlockReader::Close() {
-  if (file != nullptr) std::fclose(file);
-  file = nullptr;
+  file.Close();
   blockStart = -1;
   blockLength = 0;
 }
@@ -37,12 +22,8 @@ bool BlockReader::InBlock(long long position, int length) const {
 
 int BlockReader::ReadFromFile(long long position, unsigned char* dest,
                               int length) {
-  if (file == nullptr || position < 0 || position > LONG_MAX || length <= 0) {
-    return 0;
-  }
-  if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) return 0;
-  return static_cast<int>(
-      std::fread(dest, 1, static_cast<std::size_t>(length), file));
+  if (position < 0 || length <= 0) return 0;
+  return file.ReadAt(position, dest, length);
 }
 
 void BlockReader::LoadBlock(long long position) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdio>
+#include "platform/InputFile.h"
 
 // Reads a file through one fixed block, so that walking a chain of small
 // records costs one read call per block rather than one seek and one read
@@ -14,15 +14,19 @@ class BlockReader {
   BlockReader(const BlockReader&) = delete;
   BlockReader& operator=(const BlockReader&) = delete;
 
-  // Gives false when the file cannot be opened, or opens but cannot be read
-  // as a file at all (a folder, for instance); then nothing is open.
+  // Gives false when the file cannot be opened or is not a regular file;
+  // then nothing is open.
   bool Open(const char* path);
   void Close();
-  bool IsOpen() const { return file != nullptr; }
+  bool IsOpen() const { return file.IsOpen(); }
 
   // Copies up to `length` bytes at `position` into `dest`; gives how many
-  // arrived (fewer at the end of the file, 0 for any failure).
+  // arrived (fewer at the end of the file or after a failed read).
   int Read(long long position, unsigned char* dest, int length);
+
+  // True once a read of the file has failed since Open: a short count
+  // was then no end of the file.
+  bool ReadFailed() const { return file.Failed(); }
 
   // Points at `length` bytes (at most kBlockSize) at `position`, valid until
   // the next call; null when they do not all arrive.
@@ -33,7 +37,7 @@ class BlockReader {
   int ReadFromFile(long long position, unsigned char* dest, int length);
   void LoadBlock(long long position);
 
-  std::FILE* file = nullptr;
+  InputFile file;
   long long blockStart = -1;
   int blockLength = 0;
   unsigned char block[kBlockSize] = {};

@@ -32,13 +32,21 @@ class D88Image {
   D88Image& operator=(const D88Image&) = delete;
 
   // Opens the file and indexes its disks. Gives false only when the file
-  // cannot be opened or read at all; a short or damaged image opens with
-  // fewer disks. A null path closes the image and gives true. Whatever was
-  // open before is closed first, and no disk is current until SelectDisk.
+  // cannot be opened or is not a regular file; a short or damaged image
+  // opens with fewer disks, and one whose reading fails opens with the
+  // disks indexed before the failure (see ReadFailed). A null path closes
+  // the image and gives true. Whatever was open before is closed first,
+  // and no disk is current until SelectDisk.
   bool Open(const char* path);
   // Closes the file; no disk is current and every read gives 0 afterwards.
   bool Close();
   int GetDiskCount() const { return diskCount; }
+
+  // True once a read of the image file has failed since Open (an I/O
+  // error, not the end of the file). Until then a count below what was
+  // asked means the image ends or lacks the data; after it, the count says
+  // nothing of the image, and a caller should stop trusting what it reads.
+  bool ReadFailed() const { return file.ReadFailed(); }
 
   // Makes disk `index` (0-based, file order) current. Gives false with no
   // file open (nothing changes), or for an index outside the indexed disks or

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "d88/D88Image.h"
-#include "rip/Console.h"
+#include "platform/Console.h"
 
 namespace {
 
@@ -229,15 +229,23 @@ int main(int argc, char** argv) {
   }
   std::printf("image disks %d\n", image.GetDiskCount());
   if (drawMap) std::fputs(kLegend, stdout);
-  for (int index = 0; index < image.GetDiskCount(); ++index) {
+  for (int index = 0; index < image.GetDiskCount() && !image.ReadFailed();
+       ++index) {
     if (!image.SelectDisk(index)) continue;
     PrintDisk(index);
     if (listTracks) PrintTracks(index);
     if (drawMap) PrintMap(index);
   }
+  int status = kExitOk;
+  // A listing cut short by a failed read is no picture of the image.
+  if (image.ReadFailed()) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "d88info: cannot read %s\n", path);
+    status = kExitFailed;
+  }
   if (!FinishConsole()) {
     std::fputs("d88info: cannot write to standard output\n", stderr);
-    return kExitFailed;
+    status = kExitFailed;
   }
-  return kExitOk;
+  return status;
 }

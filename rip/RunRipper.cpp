@@ -4,8 +4,9 @@
 #include <cstring>
 
 #include "d88/D88Image.h"
-#include "rip/Console.h"
-#include "rip/OutputFile.h"
+#include "platform/Console.h"
+#include "platform/OutputFile.h"
+#include "platform/Signals.h"
 #include "rip/TransferBuffer.h"
 
 namespace {
@@ -18,6 +19,10 @@ constexpr const char* kUsageEnd = " [d88file]\n";
 constexpr const char* kOpenFailed =
     "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x83\x49\x81\x5b\x83\x76\x83\x93"
     "\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1.\n";
+// "ファイルを読み込めません.\n"
+constexpr const char* kReadFailed =
+    "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x93\xc7\x82\xdd\x8d\x9e"
+    "\x82\xdf\x82\xdc\x82\xb9\x82\xf1.\n";
 // "User Diskを認識しました.\n"
 constexpr const char* kUserDiskFound = "User Disk" RECOGNISED_SJIS ".\n";
 // "認識できないディスクです.\n"
@@ -109,8 +114,10 @@ const DiskRecipe* FindRecipe(const TitleProfile& profile, char digit) {
   return nullptr;
 }
 
+// A failed read of the image ends the walk: the counts the reader gives
+// from then on say nothing about the disk.
 void CutSeries(const FileSeries& series) {
-  for (int k = 0; series.rows[k].r != 0; ++k) {
+  for (int k = 0; series.rows[k].r != 0 && !image.ReadFailed(); ++k) {
     const SeriesRow& row = series.rows[k];
     char name[kNameBufferSize];
     std::snprintf(name, sizeof name, series.nameFormat, k);
@@ -122,7 +129,9 @@ void CutSeries(const FileSeries& series) {
 void RunRecipe(const DiskRecipe& recipe) {
   PrintText(ConsoleStream::kOut, recipe.message);
   for (const RecipeStep& step : recipe.steps) {
-    if (step.file != nullptr) {
+    if (image.ReadFailed()) {
+      break;
+    } else if (step.file != nullptr) {
       const SingleFile& file = *step.file;
       CutFile(file.name, file.track, file.c, file.h, file.r, kSizeCode, 0,
               file.size);
@@ -137,6 +146,7 @@ void RunRecipe(const DiskRecipe& recipe) {
 void IdentifyAndRip(const TitleProfile& profile) {
   const int got = image.ReadSector(kBootTrack, 0, 0, kBootSectorR, kSizeCode,
                                    TransferBuffer, kBootSectorSize);
+  if (image.ReadFailed()) return;
   // Judge the disk only by bytes its own boot sector supplied, never by what
   // an earlier read left in the buffer.
   const unsigned char* boot = TransferBuffer;
@@ -161,21 +171,23 @@ bool CutFile(const char* name, int track, int c, int h, int r, int n,
   const int got =
       image.ReadSectors(track, c, h, r, n, TransferBuffer, skip + size);
   if (got == 0) return false;
-  PrintFormat(ConsoleStream::kOut, kCuttingFormat, name);
-
   int available = got - skip;
   if (available < 0) available = 0;
   if (available > size) available = size;
+  // Only sectors whose bytes go into the file count.
+  SectorInfo damaged;
+  const bool hasReadError = image.FindReadError(track, c, h, r, n, skip,
+                                                skip + available, damaged);
+  // What a failed read of the image cut short is no file to keep.
+  if (image.ReadFailed()) return false;
+
+  PrintFormat(ConsoleStream::kOut, kCuttingFormat, name);
   const bool written =
       WriteFileReplacing(name, TransferBuffer + skip, available);
   if (available < size) {
     PrintFormat(ConsoleStream::kErr, kIncompleteFormat, name, available, size);
   }
-  // Only sectors whose bytes went into the file count.
-  SectorInfo damaged;
-  if (image.FindReadError(track, c, h, r, n, skip, skip + available, damaged)) {
-    ReportReadError(name, damaged);
-  }
+  if (hasReadError) ReportReadError(name, damaged);
   if (!written) {
     PrintFormat(ConsoleStream::kErr, kWriteFailedFormat, name);
     ++writeFailures;
@@ -185,6 +197,8 @@ bool CutFile(const char* name, int track, int c, int h, int r, int n,
 
 int RunRipper(const TitleProfile& profile, int argc, char** argv) {
   SetUpConsole();
+  ReportFailedWritesAsErrors();
+  RemoveTemporaryOnInterruption();
   if (argc != 2) {
     PrintText(ConsoleStream::kErr, kUsageStart);
     if (argc > 0 && argv[0] != nullptr) {
@@ -198,16 +212,22 @@ int RunRipper(const TitleProfile& profile, int argc, char** argv) {
     return 1;
   }
   writeFailures = 0;
-  for (int i = 0; i < image.GetDiskCount(); ++i) {
+  for (int i = 0; i < image.GetDiskCount() && !image.ReadFailed(); ++i) {
     image.SelectDisk(i);
     image.SetSectorRange(kFirstSector, kLastSector);
-    IdentifyAndRip(profile);
+    if (!image.ReadFailed()) IdentifyAndRip(profile);
+  }
+  bool failed = writeFailures > 0;
+  // The walk ended at the failed read; the files cut before it stay.
+  if (image.ReadFailed()) {
+    PrintText(ConsoleStream::kErr, kReadFailed);
+    failed = true;
   }
   // The files are written; progress that never reached standard output is
   // still a failure to report.
   if (!FinishConsole()) {
     PrintText(ConsoleStream::kErr, kOutputLost);
-    return 1;
+    failed = true;
   }
-  return writeFailures == 0 ? 0 : 1;
+  return failed ? 1 : 0;
 }

@@ -5,15 +5,19 @@
 // The whole run of a ripper program: checks the command line, opens the D88
 // image, recognises each disk by its boot sector and cuts the profile's
 // files into the current directory. Gives the exit status: 0 after the
-// walk, 1 on a usage error, an image that cannot be opened, an output
-// file that could not be written, or standard output that could not be.
+// walk, 1 on a usage error, an image that cannot be opened, a read of the
+// image that failed (the walk ends there), an output file that could not
+// be written, or standard output that could not be. A closed standard
+// output does not stop the walk, and an interruption leaves no temporary
+// file behind.
 int RunRipper(const TitleProfile& profile, int argc, char** argv);
 
 // Reads skip + size bytes of the current disk starting at sector
 // (track, c, h, r, n) and writes the `size` bytes after the first `skip` to
 // the file `name`, replacing it whole. Prints the cutting line first.
-// Gives false when nothing could be read (no message, no file) or when the
-// file could not be written; a partial read writes what arrived. A file
+// Gives false when nothing could be read (no message, no file), when a
+// read of the image failed (no message, no file: the caller reports it and
+// ends the walk) or when the file could not be written; a partial read writes what arrived. A file
 // cut from a sector that the image records as unreadable is written too,
 // and named on standard error with the first such sector.
 bool CutFile(const char* name, int track, int c, int h, int r, int n,

@@ -1,4 +1,4 @@
-#include "rip/Console.h"
+#include "platform/Console.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -133,6 +133,10 @@ void Print(ConsoleStream stream, const char* text, Origin origin) {
 void SetUpConsole() {
   if (setUp) return;
   setUp = true;
+  // Each error line goes out at once, so that in a file or pipe shared
+  // with standard output it lands after the progress lines before it.
+  // Some C libraries buffer standard error when it is not a console.
+  std::setvbuf(stderr, nullptr, _IONBF, 0);
   DetectTerminals();
 }
 

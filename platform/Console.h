@@ -9,9 +9,9 @@
 
 enum class ConsoleStream { kOut, kErr };
 
-// Looks at the standard streams once, before anything is printed. On
-// Windows it also puts them in binary mode, so that every platform writes
-// the same bytes (LF line ends).
+// Looks at the standard streams once, before anything is printed, and
+// makes standard error unbuffered. On Windows it also puts them in binary
+// mode, so that every platform writes the same bytes (LF line ends).
 void SetUpConsole();
 
 // Prints text of the program's own. Standard output is flushed before

@@ -1,0 +1,35 @@
+#pragma once
+
+// A file opened for reading at positions. Only a regular file opens, and
+// opening never blocks (a FIFO or a device is refused, not waited on). A
+// read tells the end of the file from a failure: it gives the bytes that
+// arrived, and a failure is also remembered until the file is closed.
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Gives false, leaving nothing open, when `path` cannot be opened or is
+  // not a regular file.
+  bool Open(const char* path);
+  void Close();
+  bool IsOpen() const;
+
+  // Copies up to `length` bytes at `position` into `dest`; gives how many
+  // arrived. Interrupted and short reads are retried, so fewer than
+  // `length` means the end of the file, or a failure when Failed() says so.
+  int ReadAt(long long position, unsigned char* dest, int length);
+
+  // True once a read has failed since Open.
+  bool Failed() const { return failed; }
+
+ private:
+#ifdef _WIN32
+  void* handle = nullptr;
+#else
+  int fd = -1;
+#endif
+  bool failed = false;
+};

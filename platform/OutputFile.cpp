@@ -1,0 +1,127 @@
+#include "platform/OutputFile.h"
+
+#include <cstdio>
+
+#include "platform/Signals.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace {
+
+// An output name of up to 260 bytes, the process id and the attempt.
+constexpr int kTemporaryNameSize = 300;
+constexpr int kTemporaryNameAttempts = 100;
+
+#ifdef _WIN32
+
+using Handle = HANDLE;
+const Handle kNoFile = INVALID_HANDLE_VALUE;
+
+long ProcessId() { return static_cast<long>(GetCurrentProcessId()); }
+
+// Only if nothing of that name exists. Shared for deletion, so that an
+// interruption can remove it while it is open.
+Handle CreateNew(const char* path) {
+  return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool WriteAll(Handle file, const unsigned char* data, int size) {
+  while (size > 0) {
+    DWORD written = 0;
+    if (!WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) ||
+        written == 0) {
+      return false;
+    }
+    data += written;
+    size -= static_cast<int>(written);
+  }
+  return true;
+}
+
+bool CloseFile(Handle file) { return CloseHandle(file) != 0; }
+
+// rename() on Windows refuses to replace an existing file.
+bool MoveIntoPlace(const char* from, const char* to) {
+  return MoveFileExA(from, to,
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void RemoveFile(const char* path) { DeleteFileA(path); }
+
+#else
+
+using Handle = int;
+constexpr Handle kNoFile = -1;
+
+long ProcessId() { return static_cast<long>(getpid()); }
+
+// Only if nothing of that name exists, not even a link to elsewhere.
+Handle CreateNew(const char* path) {
+  return open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+bool WriteAll(Handle file, const unsigned char* data, int size) {
+  while (size > 0) {
+    const ssize_t written = write(file, data, static_cast<size_t>(size));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    size -= static_cast<int>(written);
+  }
+  return true;
+}
+
+bool CloseFile(Handle file) { return close(file) == 0; }
+
+bool MoveIntoPlace(const char* from, const char* to) {
+  return std::rename(from, to) == 0;
+}
+
+void RemoveFile(const char* path) { unlink(path); }
+
+#endif
+
+// Creates a temporary file next to `name` that did not exist before, and
+// marks it for removal on interruption. The process id keeps it apart from
+// what other runs, or runs killed outright, left behind.
+Handle CreateTemporary(const char* name, char* temporaryName) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    const int length =
+        std::snprintf(temporaryName, kTemporaryNameSize, "%s.%ld.%d.tmp", name,
+                      ProcessId(), attempt);
+    if (length < 0 || length >= kTemporaryNameSize) return kNoFile;
+    HoldInterruptions();
+    const Handle file = CreateNew(temporaryName);
+    if (file != kNoFile) MarkTemporary(temporaryName);
+    ReleaseInterruptions();
+    if (file != kNoFile) return file;
+  }
+  return kNoFile;
+}
+
+}  // namespace
+
+bool WriteFileReplacing(const char* name, const unsigned char* data,
+                        int size) {
+  if (size < 0) return false;
+  char temporaryName[kTemporaryNameSize];
+  const Handle file = CreateTemporary(name, temporaryName);
+  if (file == kNoFile) return false;
+
+  bool written = WriteAll(file, data, size);
+  written = CloseFile(file) && written;
+  HoldInterruptions();
+  const bool moved = written && MoveIntoPlace(temporaryName, name);
+  if (!moved) RemoveFile(temporaryName);
+  MarkTemporary(nullptr);
+  ReleaseInterruptions();
+  return moved;
+}

@@ -1,0 +1,135 @@
+#include "platform/Signals.h"
+
+#include <cstring>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <signal.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The temporary's name; only changed while interruptions are held, so a
+// handler never sees it half written.
+constexpr int kMaxPath = 4096;
+char temporary[kMaxPath];
+
+void StoreTemporary(const char* path) {
+  temporary[0] = '\0';
+  if (path == nullptr || std::strlen(path) >= sizeof temporary) return;
+  std::memcpy(temporary, path, std::strlen(path) + 1);
+}
+
+}  // namespace
+
+#ifdef _WIN32
+
+namespace {
+
+CRITICAL_SECTION lock;
+bool handling = false;
+
+// Runs on a thread of its own. It takes the lock and never gives it back,
+// so the main thread cannot create, move or mark a file after it; then the
+// default handler ends the process (STATUS_CONTROL_C_EXIT).
+BOOL WINAPI OnControlEvent(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT &&
+      event != CTRL_CLOSE_EVENT) {
+    return FALSE;
+  }
+  EnterCriticalSection(&lock);
+  // The file was opened to allow this: it goes once its handle is closed,
+  // at the latest when the process ends.
+  if (temporary[0] != '\0') DeleteFileA(temporary);
+  return FALSE;
+}
+
+}  // namespace
+
+void RemoveTemporaryOnInterruption() {
+  if (handling) return;
+  InitializeCriticalSection(&lock);
+  handling = true;
+  SetConsoleCtrlHandler(OnControlEvent, TRUE);
+}
+
+void ReportFailedWritesAsErrors() {}
+
+void HoldInterruptions() {
+  if (handling) EnterCriticalSection(&lock);
+}
+
+void ReleaseInterruptions() {
+  if (handling) LeaveCriticalSection(&lock);
+}
+
+#else
+
+namespace {
+
+constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t maskBeforeHold;
+
+sigset_t InterruptionSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : kInterruptions) sigaddset(&set, signal);
+  return set;
+}
+
+// Only async-signal-safe calls.
+extern "C" void OnInterruption(int signal) {
+  if (temporary[0] != '\0') unlink(temporary);
+  struct sigaction defaults;
+  std::memset(&defaults, 0, sizeof defaults);
+  defaults.sa_handler = SIG_DFL;
+  sigemptyset(&defaults.sa_mask);
+  sigaction(signal, &defaults, nullptr);
+  // The signal is blocked while its handler runs: it arrives again, with
+  // its default action, as soon as the handler returns.
+  raise(signal);
+}
+
+void Ignore(int signal) {
+  struct sigaction ignore;
+  std::memset(&ignore, 0, sizeof ignore);
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(signal, &ignore, nullptr);
+}
+
+}  // namespace
+
+void RemoveTemporaryOnInterruption() {
+  struct sigaction handler;
+  std::memset(&handler, 0, sizeof handler);
+  handler.sa_handler = OnInterruption;
+  handler.sa_mask = InterruptionSet();
+  for (int signal : kInterruptions) {
+    struct sigaction before;
+    if (sigaction(signal, nullptr, &before) != 0) continue;
+    if (before.sa_handler == SIG_IGN) continue;  // nohup, a background job
+    sigaction(signal, &handler, nullptr);
+  }
+}
+
+void ReportFailedWritesAsErrors() {
+  Ignore(SIGPIPE);
+  Ignore(SIGXFSZ);
+}
+
+void HoldInterruptions() {
+  const sigset_t set = InterruptionSet();
+  sigprocmask(SIG_BLOCK, &set, &maskBeforeHold);
+}
+
+void ReleaseInterruptions() {
+  sigprocmask(SIG_SETMASK, &maskBeforeHold, nullptr);
+}
+
+#endif
+
+void MarkTemporary(const char* path) { StoreTemporary(path); }
