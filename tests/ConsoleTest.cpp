@@ -95,7 +95,8 @@ TEST(Console, Utf8TerminalsShowJapaneseEverythingElseGetsTheBytes) {
     progrun::ScratchDir cwd;
     const auto result = progrun::Run(
         PelkTitle().program, {image}, cwd.path(),
-        {test.out, test.err, {std::string("LC_ALL=") + test.locale}});
+        progrun::Streams(test.out, test.err,
+                         {std::string("LC_ALL=") + test.locale}));
     const bool outShown = test.out == Sink::kTerminal;
     const bool errShown = test.err == Sink::kTerminal;
     const std::string onTerminal = outShown && errShown ? sample.both
@@ -120,7 +121,7 @@ TEST(Console, LostStandardOutputIsReported) {
         image, d88build::BuildImage({ripcheck::TitleDisk(*title, disk.digit)}));
     progrun::ScratchDir cwd;
     const auto result = progrun::Run(title->program, {image}, cwd.path(),
-                                     {Sink::kFull, Sink::kFile, {}});
+                                     progrun::Streams(Sink::kFull, Sink::kFile));
     EXPECT_EQ(result.status, 1) << title->program;
     EXPECT_EQ(result.err, ripcheck::kOutputLost) << title->program;
     ripcheck::ExpectExactlyFiles(cwd.path(), disk.files);
@@ -130,7 +131,7 @@ TEST(Console, LostStandardOutputIsReported) {
   d88build::WriteFile(image, d88build::BuildImage({d88build::FormattedDisk(1)}));
   const auto listing =
       progrun::Run(progrun::ProgramPath("d88info"), {image}, dir.path(),
-                   {Sink::kFull, Sink::kFile, {}});
+                   progrun::Streams(Sink::kFull, Sink::kFile));
   EXPECT_EQ(listing.status, 1);
   EXPECT_EQ(listing.err, "d88info: cannot write to standard output\n");
 }

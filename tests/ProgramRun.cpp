@@ -57,9 +57,12 @@ void ReadAvailable(int fd, std::string& text, bool& stillOpen) {
                     O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     } else if (stream.sink == Sink::kFull) {
       target = open("/dev/full", O_WRONLY | O_CLOEXEC);
+    } else if (stream.sink == Sink::kWithOut) {
+      target = 1;
     }
     if (target < 0 || dup2(target, fd) < 0) _exit(126);
   }
+  if (options.beforeStart) options.beforeStart();
   for (const std::string& setting : options.environment) {
     const std::size_t equals = setting.find('=');
     setenv(setting.substr(0, equals).c_str(),
@@ -126,11 +129,15 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args,
   int terminal = -1;
   int terminalUser = -1;
   for (Stream& stream : streams) {
-    if (stream.sink == Sink::kPipe) {
+    if (stream.sink == Sink::kPipe || stream.sink == Sink::kClosed) {
       int ends[2];
       if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
       stream.readEnd = ends[0];
       stream.writeEnd = ends[1];
+      if (stream.sink == Sink::kClosed) {
+        close(stream.readEnd);
+        stream.readEnd = -1;
+      }
     } else if (stream.sink == Sink::kTerminal) {
       if (terminal < 0) {
         termios raw{};
@@ -145,10 +152,11 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args,
     }
   }
 
-  std::vector<std::string> command = {program};
+  std::vector<std::string> command = options.wrapper;
+  command.push_back(program);
   RunOptions settings = options;
   if (const char* folder = WindowsFolder()) {
-    command.insert(command.begin(), WINE_PROGRAM);
+    command.insert(command.end() - 1, WINE_PROGRAM);
     settings.environment.insert(
         settings.environment.begin(),
         {"WINEPREFIX=" + (fs::absolute(folder) / "wine").string(),
@@ -163,8 +171,10 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args,
   std::vector<pollfd> readers;
   std::vector<std::string*> texts;
   for (Stream& stream : streams) {
-    if (stream.readEnd >= 0) {
+    if (stream.writeEnd >= 0 && stream.writeEnd != terminalUser) {
       close(stream.writeEnd);
+    }
+    if (stream.readEnd >= 0) {
       readers.push_back({stream.readEnd, POLLIN, 0});
       texts.push_back(stream.text);
     }
@@ -194,6 +204,7 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args,
   }
   if (!ended) waitpid(child, &raw, 0);
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.signal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
   for (Stream& stream : streams) {
     if (stream.sink == Sink::kFile) *stream.text = ReadText(stream.file);
   }

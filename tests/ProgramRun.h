@@ -1,8 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "builder/D88Builder.h"
@@ -44,16 +46,34 @@ enum class Sink {
   kTerminal,  // a pseudo-terminal shared by both streams, read into
               // `terminal` byte for byte (no line-end translation)
   kFull,      // /dev/full: every write fails
+  kClosed,    // a pipe whose reader has gone: every write fails with EPIPE
+  kWithOut,   // standard error only: the same open file as standard output
 };
 
 struct RunOptions {
   Sink out = Sink::kFile;
   Sink err = Sink::kFile;
   std::vector<std::string> environment;  // NAME=value, set for this run
+  // Words put before the program's own, such as a tracer and its options.
+  std::vector<std::string> wrapper;
+  // Runs in the child, in `cwd`, just before the program starts (its
+  // process id is the program's).
+  std::function<void()> beforeStart;
 };
 
+// Options that set where the two streams go, and the environment.
+inline RunOptions Streams(Sink out, Sink err,
+                          std::vector<std::string> environment = {}) {
+  RunOptions options;
+  options.out = out;
+  options.err = err;
+  options.environment = std::move(environment);
+  return options;
+}
+
 struct RunResult {
-  int status = -1;
+  int status = -1;  // the exit status; -1 when a signal ended the program
+  int signal = 0;   // the signal that ended it
   std::string out;
   std::string err;
   std::string terminal;

@@ -1,0 +1,273 @@
+// Ripper runs under the faults a user meets: failing reads of the image,
+// failing writes, closes and renames, interruptions, a file size limit, a
+// closed pipe, a full folder and leftovers of earlier runs. Whatever
+// happens, no file is lost or half written, no temporary file is left,
+// and a run that did not go cleanly says so.
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <fstream>
+
+#include "Titles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using d88build::Bytes;
+using progrun::RunOptions;
+using progrun::RunResult;
+using progrun::ScratchDir;
+using progrun::Sink;
+using ripcheck::ExpectedFile;
+
+const Bytes kOlder(7, 0x6f);  // what the folder held before the run
+
+// Two disks of the first title with 20 files between them, the image in a
+// folder of its own, and what a clean run prints and writes.
+struct Setting {
+  ScratchDir imageDir;
+  std::string image;
+  std::string out;
+  std::vector<ExpectedFile> files;
+
+  Setting() : image((imageDir / "image.d88").string()) {
+    const ripcheck::Title& title = ripcheck::PelkTitle();
+    std::vector<d88build::DiskSpec> disks;
+    for (char digit : {'2', '1'}) {
+      disks.push_back(ripcheck::TitleDisk(title, digit));
+      out += ripcheck::ExpectedOutput(title.Disk(digit));
+      files.insert(files.end(), title.Disk(digit).files.begin(),
+                   title.Disk(digit).files.end());
+    }
+    d88build::WriteFile(image, d88build::BuildImage(disks));
+  }
+
+  // Runs pelkrip in `dir`, which holds an older file under each of the
+  // first `older` names.
+  RunResult Run(const ScratchDir& dir, const RunOptions& options = {},
+                std::size_t older = SIZE_MAX) const {
+    for (std::size_t i = 0; i < files.size() && i < older; ++i) {
+      d88build::WriteFile((dir / files[i].name).string(), kOlder);
+    }
+    return progrun::Run(ripcheck::PelkTitle().program, {image}, dir.path(),
+                        options);
+  }
+
+  // Every file in the folder is the older one or the clean run's; no
+  // older file is gone, and there is no other file, no temporary. Gives
+  // the names the run wrote.
+  std::vector<std::string> ExpectOlderOrClean(
+      const ScratchDir& dir, std::size_t older = SIZE_MAX) const {
+    std::vector<std::string> replaced;
+    const auto listing = progrun::Listing(dir.path());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      const ExpectedFile& file = files[i];
+      const auto found = listing.find(file.name);
+      if (found == listing.end()) {
+        if (i < older) ADD_FAILURE() << file.name << " is gone";
+      } else if (found->second != kOlder) {
+        EXPECT_EQ(found->second,
+                  d88build::ExpectedRun(file.track, file.r, file.size))
+            << file.name << " is half written";
+        replaced.push_back(file.name);
+      }
+    }
+    EXPECT_EQ(listing.size(), std::min(older, files.size()) +
+                                  replaced.size() -
+                                  std::min(older, replaced.size()))
+        << "a stray or temporary file";
+    return replaced;
+  }
+};
+
+bool HaveStrace() { return access("/usr/bin/strace", X_OK) == 0; }
+
+// How often the program calls `syscall` in a clean run.
+int CountCalls(const Setting& setting, const std::string& syscall,
+               bool onImage) {
+  ScratchDir dir;
+  ScratchDir traceDir;
+  const std::string trace = (traceDir / "trace").string();
+  RunOptions options;
+  options.wrapper = {"/usr/bin/strace", "-f", "--seccomp-bpf", "-qq", "-o", trace, "-e",
+                     "trace=" + syscall};
+  if (onImage) options.wrapper.insert(options.wrapper.end(), {"-P", setting.image});
+  setting.Run(dir, options);
+  std::ifstream in(trace);
+  int calls = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.find(syscall + "(") != std::string::npos) ++calls;
+  }
+  return calls;
+}
+
+// Each call K of a system call fails in turn, or is interrupted by a
+// signal, with the older files in the folder. A run either ends cleanly
+// with the clean run's output, or says on standard error what failed, or
+// (interrupted) ends by its signal; never is a file lost or half written,
+// never is a temporary left.
+TEST(Faults, InjectedFaultsLoseNothingAndFailLoudly) {
+  if (progrun::TestingWindowsPrograms() || !HaveStrace()) {
+    GTEST_SKIP() << "needs strace and the Linux programs";
+  }
+  struct Fault {
+    const char* syscall;
+    bool onImage;         // only the image's calls count
+    const char* inject;   // what happens at call K
+    bool fromKOn;         // at every call from K on, not only at K
+    int signal;           // the signal that ends the run, 0 for none
+    int step;             // K goes 1, 1 + step, 1 + 2 step, ...
+    std::string message;  // what standard error ends with, "" for any
+  };
+  const Fault faults[] = {
+      {"pread64", true, "error=EIO", false, 0, 1, ripcheck::kReadFailed},
+      {"pread64", true, "error=EIO", true, 0, 1, ripcheck::kReadFailed},
+      {"pread64", true, "error=EINTR", false, 0, 1, ""},
+      {"write", false, "error=ENOSPC", false, 0, 1, ""},
+      {"close", false, "error=EIO", false, 0, 1, ""},
+      {"rename", false, "error=EIO", false, 0, 1, ""},
+      {"write", false, "signal=SIGINT", false, SIGINT, 3, ""},
+      {"rename", false, "signal=SIGTERM", false, SIGTERM, 4, ""},
+      {"close", false, "signal=SIGHUP", false, SIGHUP, 5, ""},
+  };
+  const Setting setting;
+  for (const Fault& fault : faults) {
+    const int calls = CountCalls(setting, fault.syscall, fault.onImage);
+    ASSERT_GT(calls, 0) << fault.syscall;
+    for (int k = 1; k <= calls; k += fault.step) {
+      SCOPED_TRACE(std::string(fault.syscall) + " " + fault.inject + " at " +
+                   std::to_string(k) + (fault.fromKOn ? " on" : ""));
+      RunOptions options;
+      options.wrapper = {"/usr/bin/strace", "-f", "--seccomp-bpf", "-qq", "-o", "/dev/null",
+                         "-e", std::string("trace=") + fault.syscall, "-e",
+                         std::string("inject=") + fault.syscall + ":" +
+                             fault.inject + ":when=" + std::to_string(k) +
+                             (fault.fromKOn ? "+" : "")};
+      if (fault.onImage) {
+        options.wrapper.insert(options.wrapper.end(), {"-P", setting.image});
+      }
+      ScratchDir dir;
+      const RunResult result = setting.Run(dir, options);
+      const std::vector<std::string> replaced = setting.ExpectOlderOrClean(dir);
+      if (result.status == 0) {
+        EXPECT_EQ(result.out, setting.out);
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(replaced.size(), setting.files.size());
+      } else if (fault.signal != 0) {
+        EXPECT_EQ(result.signal, fault.signal);
+      } else {
+        // A close that fails in the loader, before the program runs, is
+        // reported by the loader with its own status.
+        EXPECT_NE(result.err, "");
+        const std::size_t at = result.err.size() - fault.message.size();
+        EXPECT_EQ(result.err.substr(at), fault.message);
+        // Every file announced was written, and only those.
+        EXPECT_EQ(setting.out.rfind(result.out, 0), 0u) << result.out;
+      }
+    }
+  }
+}
+
+// Under a file size limit the files that exceed it fail like any write:
+// each is named, its older file kept, and the walk goes on.
+TEST(Faults, FileSizeLimitFailsOnlyTheLargerFiles) {
+  if (progrun::TestingWindowsPrograms()) GTEST_SKIP() << "a POSIX limit";
+  constexpr rlim_t kLimit = 1024;
+  const Setting setting;
+  RunOptions options = progrun::Streams(Sink::kPipe, Sink::kPipe);
+  options.beforeStart = [] {
+    const rlimit limit{kLimit, kLimit};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  };
+  ScratchDir dir;
+  const RunResult result = setting.Run(dir, options);
+  std::string expectedErr;
+  std::vector<std::string> expectedReplaced;
+  for (const ExpectedFile& file : setting.files) {
+    if (file.size > static_cast<int>(kLimit)) {
+      expectedErr += ripcheck::WriteFailed(file.name);
+    } else {
+      expectedReplaced.push_back(file.name);
+    }
+  }
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, setting.out);
+  EXPECT_EQ(result.err, expectedErr);
+  EXPECT_EQ(setting.ExpectOlderOrClean(dir), expectedReplaced);
+}
+
+// A reader that has gone away does not stop the cutting: every file is
+// written, and the lost progress is reported.
+TEST(Faults, ClosedStandardOutputDoesNotStopTheCutting) {
+  const Setting setting;
+  ScratchDir dir;
+  const RunResult result = setting.Run(dir, progrun::Streams(Sink::kClosed, Sink::kPipe));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, ripcheck::kOutputLost);
+  EXPECT_EQ(setting.ExpectOlderOrClean(dir).size(), setting.files.size());
+}
+
+// Temporaries that another run, or a run killed outright, left behind,
+// including one under the very name this run would pick first, are
+// neither written through nor removed, and never block a name.
+TEST(Faults, LeftoverTemporariesAreLeftAlone) {
+  const Setting setting;
+  RunOptions options;
+  options.beforeStart = [&setting] {
+    const std::string pid = std::to_string(getpid());
+    for (const ExpectedFile& file : setting.files) {
+      for (const std::string& leftover :
+           {file.name + "." + pid + ".0.tmp", file.name + ".0.tmp"}) {
+        d88build::WriteFile(leftover, kOlder);
+      }
+    }
+  };
+  ScratchDir dir;
+  const RunResult result = setting.Run(dir, options);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  const auto listing = progrun::Listing(dir.path());
+  int leftovers = 0;
+  for (const auto& [name, bytes] : listing) {
+    if (name.size() < 4 || name.substr(name.size() - 4) != ".tmp") continue;
+    EXPECT_EQ(bytes, kOlder) << name;
+    fs::remove(dir / name);
+    ++leftovers;
+  }
+  EXPECT_EQ(leftovers, 2 * static_cast<int>(setting.files.size()));
+  ripcheck::ExpectExactlyFiles(dir.path(), setting.files);
+}
+
+// A folder on a file system that fills up part way, holding older files
+// of the first names: each file that does not fit is named, an older file
+// is kept, and the run fails.
+TEST(Faults, FullFolderKeepsTheOlderFiles) {
+  constexpr std::size_t kOlderFiles = 5;
+  const Setting setting;
+  ScratchDir dir;
+  // Ten pages: room for the older files and five more.
+  if (mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=40k") != 0) {
+    GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+  }
+  const RunResult result = setting.Run(dir, {}, kOlderFiles);
+  const std::vector<std::string> replaced =
+      setting.ExpectOlderOrClean(dir, kOlderFiles);
+  umount(dir.path().c_str());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, setting.out);
+  std::string expectedErr;
+  for (const ExpectedFile& file : setting.files) {
+    if (std::find(replaced.begin(), replaced.end(), file.name) ==
+        replaced.end()) {
+      expectedErr += ripcheck::WriteFailed(file.name);
+    }
+  }
+  EXPECT_NE(expectedErr, "");
+  EXPECT_EQ(result.err, expectedErr);
+}
+
+}  // namespace
