@@ -78,6 +78,7 @@ TEST(Console, Utf8TerminalsShowJapaneseEverythingElseGetsTheBytes) {
       {"C.UTF-8", Sink::kTerminal, Sink::kFile},
       {"C.UTF-8", Sink::kPipe, Sink::kPipe},
       {"C.UTF-8", Sink::kFile, Sink::kFile},
+      {"C.UTF-8", Sink::kFile, Sink::kWithOut},  // >log 2>&1
       {"C", Sink::kTerminal, Sink::kTerminal},
   };
   const Sample sample = MakeSample();
@@ -99,15 +100,31 @@ TEST(Console, Utf8TerminalsShowJapaneseEverythingElseGetsTheBytes) {
                          {std::string("LC_ALL=") + test.locale}));
     const bool outShown = test.out == Sink::kTerminal;
     const bool errShown = test.err == Sink::kTerminal;
+    const bool shared = test.err == Sink::kWithOut;
     const std::string onTerminal = outShown && errShown ? sample.both
                                    : outShown           ? sample.out
                                    : errShown           ? sample.err
                                                         : "";
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(Shown(result.terminal), utf8 ? ToUtf8(onTerminal) : onTerminal);
-    EXPECT_EQ(result.out, outShown ? "" : sample.out);
-    EXPECT_EQ(result.err, errShown ? "" : sample.err);
+    EXPECT_EQ(result.out, outShown ? "" : shared ? sample.both : sample.out);
+    EXPECT_EQ(result.err, errShown || shared ? "" : sample.err);
   }
+}
+
+// The program's name in the usage line is command-line text: a UTF-8
+// terminal gets it as it is, never converted as if it were Shift-JIS.
+TEST(Console, CommandLineTextReachesATerminalUnchanged) {
+  if (progrun::TestingWindowsPrograms()) GTEST_SKIP() << "POSIX names";
+  progrun::ScratchDir dir;
+  const std::string link = (dir / "caf\xc3\xa9").string();  // café
+  std::filesystem::create_symlink(PelkTitle().program, link);
+  const auto result =
+      progrun::Run(link, {}, dir.path(),
+                   progrun::Streams(Sink::kTerminal, Sink::kTerminal,
+                                    {"LC_ALL=C.UTF-8"}));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.terminal, "Usage: " + link + " [d88file]\n");
 }
 
 // Progress that never reached standard output fails the run; the files

@@ -1,6 +1,7 @@
 // d88info run end to end on built images.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -154,12 +155,17 @@ TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
     EXPECT_EQ(wrong.err, help.out);
   }
   fs::create_directory(dir / "folder");
-  for (const char* path : {"missing", "folder"}) {
+  std::vector<std::string> paths = {"missing", "folder"};
+  if (!progrun::TestingWindowsPrograms()) {
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    paths.push_back("fifo");
+  }
+  for (const std::string& path : paths) {
     const auto unreadable = progrun::Run(d88info, {path}, dir.path());
     EXPECT_EQ(unreadable.status, 1);
     EXPECT_EQ(unreadable.out, "");
     EXPECT_EQ(unreadable.err,
-              std::string("d88info: cannot open ") + path + " as a file\n");
+              "d88info: cannot open " + path + " as a file\n");
   }
 }
 

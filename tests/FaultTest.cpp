@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <algorithm>
 #include <fstream>
+#include <sstream>
 
 #include "Titles.h"
 
@@ -86,87 +88,123 @@ struct Setting {
 
 bool HaveStrace() { return access("/usr/bin/strace", X_OK) == 0; }
 
-// How often the program calls `syscall` in a clean run.
-int CountCalls(const Setting& setting, const std::string& syscall,
-               bool onImage) {
+// strace with the options every run here uses: only `syscall` is traced,
+// and only the image's calls when `onImage`.
+std::vector<std::string> Strace(const Setting& setting,
+                                const std::string& syscall, bool onImage,
+                                const std::string& output) {
+  std::vector<std::string> words = {"/usr/bin/strace", "-f", "-qq", "-y",
+                                    "-o", output, "-e", "trace=" + syscall};
+  if (onImage) words.insert(words.end(), {"-P", setting.image});
+  return words;
+}
+
+// The calls to `syscall` in a clean run, in order, as strace shows them:
+// with the file each works on, so a call on an output file names its
+// temporary.
+std::vector<std::string> TraceCalls(const Setting& setting,
+                                    const std::string& syscall,
+                                    bool onImage) {
   ScratchDir dir;
   ScratchDir traceDir;
   const std::string trace = (traceDir / "trace").string();
   RunOptions options;
-  options.wrapper = {"/usr/bin/strace", "-f", "--seccomp-bpf", "-qq", "-o", trace, "-e",
-                     "trace=" + syscall};
-  if (onImage) options.wrapper.insert(options.wrapper.end(), {"-P", setting.image});
+  options.wrapper = Strace(setting, syscall, onImage, trace);
   setting.Run(dir, options);
   std::ifstream in(trace);
-  int calls = 0;
+  std::vector<std::string> calls;
   for (std::string line; std::getline(in, line);) {
-    if (line.find(syscall + "(") != std::string::npos) ++calls;
+    if (line.find(syscall + "(") != std::string::npos) calls.push_back(line);
   }
   return calls;
 }
 
-// Each call K of a system call fails in turn, or is interrupted by a
-// signal, with the older files in the folder. A run either ends cleanly
-// with the clean run's output, or says on standard error what failed, or
-// (interrupted) ends by its signal; never is a file lost or half written,
-// never is a temporary left.
+// Each call K of a system call fails in turn, or is interrupted, with the
+// older files in the folder. Never is a file lost or half written, never
+// is a temporary left. A failed read of the image ends the run with its
+// message, keeping the files announced before it; a failed call on an
+// output file leaves that file's older one and names it; an interrupted
+// run ends by its signal; an interrupted read is read again.
 TEST(Faults, InjectedFaultsLoseNothingAndFailLoudly) {
   if (progrun::TestingWindowsPrograms() || !HaveStrace()) {
     GTEST_SKIP() << "needs strace and the Linux programs";
   }
   struct Fault {
     const char* syscall;
-    bool onImage;         // only the image's calls count
-    const char* inject;   // what happens at call K
-    bool fromKOn;         // at every call from K on, not only at K
-    int signal;           // the signal that ends the run, 0 for none
-    int step;             // K goes 1, 1 + step, 1 + 2 step, ...
-    std::string message;  // what standard error ends with, "" for any
+    bool onImage;        // only the image's calls count
+    const char* inject;  // what happens at call K
+    bool fromKOn;        // at every call from K on, not only at K
+    int step;            // K goes 1, 1 + step, 1 + 2 step, ...
+    int signal;          // the signal injected, 0 for none
   };
   const Fault faults[] = {
-      {"pread64", true, "error=EIO", false, 0, 1, ripcheck::kReadFailed},
-      {"pread64", true, "error=EIO", true, 0, 1, ripcheck::kReadFailed},
-      {"pread64", true, "error=EINTR", false, 0, 1, ""},
-      {"write", false, "error=ENOSPC", false, 0, 1, ""},
-      {"close", false, "error=EIO", false, 0, 1, ""},
-      {"rename", false, "error=EIO", false, 0, 1, ""},
-      {"write", false, "signal=SIGINT", false, SIGINT, 3, ""},
-      {"rename", false, "signal=SIGTERM", false, SIGTERM, 4, ""},
-      {"close", false, "signal=SIGHUP", false, SIGHUP, 5, ""},
+      {"pread64", true, "error=EIO", false, 1, 0},
+      {"pread64", true, "error=EIO", true, 1, 0},
+      {"pread64", true, "error=EINTR", false, 1, 0},
+      {"write", false, "error=ENOSPC", false, 1, 0},
+      {"close", false, "error=EIO", false, 1, 0},
+      {"rename", false, "error=EIO", false, 1, 0},
+      {"write", false, "signal=SIGINT", false, 3, SIGINT},
+      {"rename", false, "signal=SIGTERM", false, 4, SIGTERM},
+      {"close", false, "signal=SIGHUP", false, 5, SIGHUP},
   };
   const Setting setting;
   for (const Fault& fault : faults) {
-    const int calls = CountCalls(setting, fault.syscall, fault.onImage);
-    ASSERT_GT(calls, 0) << fault.syscall;
-    for (int k = 1; k <= calls; k += fault.step) {
-      SCOPED_TRACE(std::string(fault.syscall) + " " + fault.inject + " at " +
-                   std::to_string(k) + (fault.fromKOn ? " on" : ""));
+    const std::vector<std::string> calls =
+        TraceCalls(setting, fault.syscall, fault.onImage);
+    ASSERT_FALSE(calls.empty()) << fault.syscall;
+    for (std::size_t k = 1; k <= calls.size(); k += fault.step) {
+      SCOPED_TRACE(std::string(fault.inject) + " at " + calls[k - 1] +
+                   (fault.fromKOn ? " and on" : ""));
       RunOptions options;
-      options.wrapper = {"/usr/bin/strace", "-f", "--seccomp-bpf", "-qq", "-o", "/dev/null",
-                         "-e", std::string("trace=") + fault.syscall, "-e",
-                         std::string("inject=") + fault.syscall + ":" +
-                             fault.inject + ":when=" + std::to_string(k) +
-                             (fault.fromKOn ? "+" : "")};
-      if (fault.onImage) {
-        options.wrapper.insert(options.wrapper.end(), {"-P", setting.image});
-      }
+      options.wrapper =
+          Strace(setting, fault.syscall, fault.onImage, "/dev/null");
+      options.wrapper.insert(
+          options.wrapper.end(),
+          {"-e", std::string("inject=") + fault.syscall + ":" + fault.inject +
+                     ":when=" + std::to_string(k) + (fault.fromKOn ? "+" : "")});
       ScratchDir dir;
       const RunResult result = setting.Run(dir, options);
       const std::vector<std::string> replaced = setting.ExpectOlderOrClean(dir);
-      if (result.status == 0) {
+      const bool interrupted = std::string(fault.inject) == "error=EINTR";
+      if (fault.signal != 0) {
+        EXPECT_EQ(result.signal, fault.signal);
+      } else if (interrupted || result.status == 0) {
+        EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.out, setting.out);
         EXPECT_EQ(result.err, "");
         EXPECT_EQ(replaced.size(), setting.files.size());
-      } else if (fault.signal != 0) {
-        EXPECT_EQ(result.signal, fault.signal);
-      } else {
-        // A close that fails in the loader, before the program runs, is
-        // reported by the loader with its own status.
-        EXPECT_NE(result.err, "");
-        const std::size_t at = result.err.size() - fault.message.size();
-        EXPECT_EQ(result.err.substr(at), fault.message);
-        // Every file announced was written, and only those.
+      }
+      if (fault.signal != 0 || interrupted) continue;
+      if (fault.onImage) {
+        // The files announced were written, and only those.
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, ripcheck::kReadFailed);
         EXPECT_EQ(setting.out.rfind(result.out, 0), 0u) << result.out;
+        std::vector<std::string> announced;
+        std::istringstream lines(result.out);
+        for (std::string line; std::getline(lines, line);) {
+          const std::string cutting = "cutting ... ";
+          if (line.rfind(cutting, 0) == 0) {
+            announced.push_back(line.substr(cutting.size()));
+          }
+        }
+        EXPECT_EQ(replaced, announced);
+      } else if (calls[k - 1].find(".tmp") != std::string::npos) {
+        // Every file but the one whose call failed is written.
+        EXPECT_EQ(result.status, 1);
+        ASSERT_EQ(replaced.size() + 1, setting.files.size());
+        std::string failed;
+        for (const ExpectedFile& file : setting.files) {
+          if (std::find(replaced.begin(), replaced.end(), file.name) ==
+              replaced.end()) {
+            failed = file.name;
+          }
+        }
+        EXPECT_EQ(result.err, ripcheck::WriteFailed(failed));
+      } else if (result.status != 0) {
+        // The loader's own calls, standard output and the image's close.
+        EXPECT_NE(result.err, "");
       }
     }
   }

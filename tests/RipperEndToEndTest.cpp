@@ -3,6 +3,7 @@
 // file left behind. Each test runs for every title.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -67,15 +68,22 @@ TEST_P(RipperEndToEnd, WrongArgumentCountPrintsUsage) {
   EXPECT_TRUE(progrun::Listing(dir.path()).empty());
 }
 
+// A FIFO with no writer would block an open that waits for one.
 TEST_P(RipperEndToEnd, UnopenableImageIsAnOpenFailure) {
   fs::create_directory(dir / "folder.d88");
-  for (const std::string& path :
-       {(dir / "missing.d88").string(), (dir / "folder.d88").string()}) {
+  std::vector<std::string> paths = {(dir / "missing.d88").string(),
+                                    (dir / "folder.d88").string()};
+  if (!progrun::TestingWindowsPrograms()) {
+    ASSERT_EQ(mkfifo((dir / "fifo.d88").c_str(), 0600), 0);
+    paths.push_back((dir / "fifo.d88").string());
+  }
+  for (const std::string& path : paths) {
     const auto result = progrun::Run(title().program, {path}, dir.path());
     EXPECT_EQ(result.status, 1) << path;
     EXPECT_EQ(result.out, "") << path;
     EXPECT_EQ(result.err, ripcheck::kOpenFailed) << path;
   }
+  fs::remove(dir / "fifo.d88");
   EXPECT_EQ(progrun::Listing(dir.path()).size(), 1u);
 }
 
@@ -195,13 +203,15 @@ TEST_P(RipperEndToEnd, DiskWithoutBootSectorIsNotRecognised) {
 }
 
 // Missing sectors: a file whose first sector is missing is left out without
-// a word and the numbering goes on; a file whose run breaks off later is
-// written with the bytes that were read and reported as incomplete.
+// a word and the numbering goes on; a file whose run breaks off later, at
+// a short sector, is written with the bytes that were read and reported as
+// incomplete. A damaged sector past the break gave nothing to the file, so
+// it is not named.
 TEST_P(RipperEndToEnd, MissingSectorsLeaveGapsAndIncompleteFiles) {
   const ExpectedDisk& disk = LargestDisk();
   const ExpectedFile* multiSector = nullptr;
   for (const ExpectedFile& file : disk.files) {
-    if (file.size > d88build::kSectorSize) {
+    if (file.size > 2 * d88build::kSectorSize) {
       multiSector = &file;
       break;
     }
@@ -211,23 +221,27 @@ TEST_P(RipperEndToEnd, MissingSectorsLeaveGapsAndIncompleteFiles) {
                                     ? disk.files.back()
                                     : disk.files.front();
 
-  // Remove the first sector of `skipped` and the second of `multiSector`.
+  // Remove the first sector of `skipped`, shorten the second of
+  // `multiSector` and damage its third.
   int secondTrack = multiSector->track;
   int secondR = multiSector->r;
   d88build::NextSector(secondTrack, secondR);
+  int thirdTrack = secondTrack;
+  int thirdR = secondR;
+  d88build::NextSector(thirdTrack, thirdR);
+  constexpr int kShortSector = 100;
   DiskSpec damaged = ripcheck::TitleDisk(title(), disk.digit);
-  for (auto [track, r] : {std::pair{skipped.track, skipped.r},
-                          std::pair{secondTrack, secondR}}) {
-    auto& records = damaged.tracks[track];
-    records.erase(records.begin() + (r - 1));
-  }
+  damaged.tracks[secondTrack][secondR - 1].data.resize(kShortSector);
+  damaged.tracks[thirdTrack][thirdR - 1].status = 0xB0;
+  auto& records = damaged.tracks[skipped.track];
+  records.erase(records.begin() + (skipped.r - 1));
 
   const auto result = RunOn(BuildImage({damaged}));
   EXPECT_NE(result.err, "");
   ripcheck::ExpectDamagedRun(result, dir.path(), disk, [&](int track, int r) {
-    const bool removed = (track == skipped.track && r == skipped.r) ||
-                         (track == secondTrack && r == secondR);
-    return removed ? 0 : d88build::kSectorSize;
+    if (track == skipped.track && r == skipped.r) return 0;
+    if (track == secondTrack && r == secondR) return kShortSector;
+    return d88build::kSectorSize;
   });
 }
 
