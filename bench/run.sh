@@ -15,9 +15,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-bench"
 runs=${RUNS:-5}
 
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DD88RIP_BENCH=ON \
-  -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" -j2 >/dev/null
+(cd "$top" && cmake --preset bench >/dev/null &&
+  cmake --build --preset bench -j2 >/dev/null)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -114,14 +113,14 @@ if command -v strace >/dev/null; then
     (cd "$work/run" && strace -c -f -o "$work/strace" \
       "$build/${program[$title]}" "$images/$title-scale.d88" >/dev/null)
     printf '%s: ' "${program[$title]}"
-    awk '$NF ~ /^(read|lseek|write|openat|rename)$/ { printf "%s %s  ", $NF, $4 }' \
+    awk '$NF ~ /^(read|pread64|lseek|write|openat|rename)$/ { printf "%s %s  ", $NF, $4 }' \
       "$work/strace"
     echo
     rm -rf "$work/run" && mkdir "$work/run"
     (cd "$work/run" && strace -c -f -o "$work/strace" \
       "$build/bench/write_floor" "$work/$title-list" 1 >/dev/null)
     printf 'write floor: '
-    awk '$NF ~ /^(read|lseek|write|openat|rename)$/ { printf "%s %s  ", $NF, $4 }' \
+    awk '$NF ~ /^(read|pread64|lseek|write|openat|rename)$/ { printf "%s %s  ", $NF, $4 }' \
       "$work/strace"
     echo
   done

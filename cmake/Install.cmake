@@ -1,13 +1,22 @@
-# What `cmake --install` puts where.
+# What `cmake --install` puts where, by component:
+#   programs       the three programs
+#   manual         their man pages (not on Windows)
+#   documentation  README.md and LICENSE
+#   debian         the changelog and copyright file a Debian package needs;
+#                  only the .deb takes them, never a plain install
 if(WIN32)
   # A folder to unpack anywhere: the programs with their documents beside.
-  install(TARGETS pelkrip voskrip d88info RUNTIME DESTINATION .)
-  install(FILES README.md LICENSE DESTINATION .)
+  install(TARGETS pelkrip voskrip d88info RUNTIME DESTINATION .
+          COMPONENT programs)
+  install(FILES README.md LICENSE DESTINATION . COMPONENT documentation)
   return()
 endif()
 
 include(GNUInstallDirs)
-install(TARGETS pelkrip voskrip d88info RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS pelkrip voskrip d88info RUNTIME
+        DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        COMPONENT documentation)
 
 # Man pages and the changelog, compressed as Debian wants them; gzip -n
 # leaves out the time stamp, so the same source gives the same bytes.
@@ -29,9 +38,10 @@ foreach(source man/pelkrip.1 man/voskrip.1 man/d88info.1
 endforeach()
 add_custom_target(compressed_documents ALL DEPENDS ${compressed})
 list(FILTER compressed INCLUDE REGEX "\\.1\\.gz$")
-install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+        COMPONENT manual)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/compressed/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 
 # The licence as a machine-readable Debian copyright file: the text of
 # LICENSE, each line indented by one space and blank lines as " .".
@@ -49,4 +59,4 @@ License: Expat
  ${license}
 ")
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/debian/copyright
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)

@@ -30,5 +30,11 @@ else()
   # Dependencies (libc, libstdc++, libgcc) are read off the binaries.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  # The programs, the man pages and the Debian files; the copyright file
+  # carries the licence, and a second copy would be one too many.
+  set(CPACK_INSTALL_CMAKE_PROJECTS
+    "${CMAKE_BINARY_DIR};${PROJECT_NAME};programs;/"
+    "${CMAKE_BINARY_DIR};${PROJECT_NAME};manual;/"
+    "${CMAKE_BINARY_DIR};${PROJECT_NAME};debian;/")
 endif()
 include(CPack)

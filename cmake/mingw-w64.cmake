@@ -1,8 +1,7 @@
 # Cross-builds the Windows programs with Debian's mingw-w64 (package
 # g++-mingw-w64-x86-64-posix):
 #
-#   cmake -S . -B build-windows --toolchain cmake/mingw-w64.cmake
-#   cmake --build build-windows -j2
+#   cmake --preset windows && cmake --build --preset windows
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -19,3 +18,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+
+# One .exe that runs wherever it is copied: the C++ runtime, libgcc and
+# winpthread go into it, leaving only Windows' own DLLs.
+set(CMAKE_EXE_LINKER_FLAGS_INIT -static)

@@ -15,9 +15,9 @@ shift
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(reader pelk vosk)
 
-CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DD88RIP_FUZZ=ON \
-  -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 >/dev/null
+cd "$top"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j2 >/dev/null
 
 mkdir -p "$build/artifacts"
 for target in "${targets[@]}"; do

@@ -35,6 +35,10 @@ const ExpectedDisk& Title::Disk(char digit) const {
   throw std::invalid_argument("no such disk");
 }
 
+void PrintTo(const Title* title, std::ostream* os) {
+  *os << std::filesystem::path(title->program).filename().string();
+}
+
 d88build::DiskSpec TitleDisk(const Title& title, char digit) {
   d88build::DiskSpec disk = d88build::FormattedDisk();
   d88build::SetBootSignature(disk, title.signature, digit);

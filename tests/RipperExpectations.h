@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,10 @@ struct Title {
   std::vector<ExpectedDisk> disks;
   const ExpectedDisk& Disk(char digit) const;
 };
+
+// Shows a title as its program's name, so test names stay the same from
+// build to build.
+void PrintTo(const Title* title, std::ostream* os);
 
 d88build::DiskSpec TitleDisk(const Title& title, char digit);
 d88build::DiskSpec UserDisk(const Title& title);

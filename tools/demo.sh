@@ -5,8 +5,8 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build"
-cmake -S "$top" -B "$build" >/dev/null
-cmake --build "$build" -j2 --target pelkrip voskrip make_sample_image >/dev/null
+(cd "$top" && cmake --preset default >/dev/null &&
+  cmake --build --preset default -j2 --target pelkrip voskrip make_sample_image >/dev/null)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

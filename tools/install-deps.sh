@@ -5,7 +5,7 @@
 set -eu
 packages="cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev clang
 libclang-rt-14-dev libc-bin man-db groff-base mandoc dpkg-dev file lintian
-g++-mingw-w64-x86-64-posix wine64"
+g++-mingw-w64-x86-64-posix wine64 strace locales"
 missing=""
 for package in $packages; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||

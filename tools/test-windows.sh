@@ -10,8 +10,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 windows="$top/build-windows"
 linux="$top/build"
 
-cmake -S "$top" -B "$windows" --toolchain "$top/cmake/mingw-w64.cmake" >/dev/null
-cmake --build "$windows" -j2 >/dev/null
+cd "$top"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j2 >/dev/null
 
 for exe in pelkrip voskrip d88info; do
   for dll in $(x86_64-w64-mingw32-objdump -p "$windows/$exe.exe" |
@@ -23,8 +24,8 @@ for exe in pelkrip voskrip d88info; do
   done
 done
 
-cmake -S "$top" -B "$linux" -DD88RIP_WINDOWS_BUILD="$windows" >/dev/null
-cmake --build "$linux" -j2 >/dev/null
+cmake --preset default -DD88RIP_WINDOWS_BUILD="$windows" >/dev/null
+cmake --build --preset default -j2 >/dev/null
 ctest --test-dir "$linux" -L windows -j2 --output-on-failure
 
 (cd "$windows" && rm -f d88rip-*.zip && cpack -G ZIP >/dev/null)
