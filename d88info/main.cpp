@@ -8,7 +8,9 @@
 #include <cstring>
 
 #include "d88/D88Image.h"
+#include "platform/CommandLine.h"
 #include "platform/Console.h"
+#include "platform/ConsoleWindow.h"
 
 namespace {
 
@@ -196,10 +198,8 @@ void PrintMap(int index) {
   }
 }
 
-}  // namespace
 
-int main(int argc, char** argv) {
-  SetUpConsole();
+int Run(int argc, char** argv) {
   bool listTracks = false;
   bool drawMap = false;
   const char* path = nullptr;
@@ -224,7 +224,9 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   if (!image.Open(path)) {
-    std::fprintf(stderr, "d88info: cannot open %s as a file\n", path);
+    PrintText(ConsoleStream::kErr, "d88info: cannot open ");
+    PrintArgument(ConsoleStream::kErr, path);
+    PrintText(ConsoleStream::kErr, " as a file\n");
     return kExitFailed;
   }
   std::printf("image disks %d\n", image.GetDiskCount());
@@ -239,13 +241,24 @@ int main(int argc, char** argv) {
   int status = kExitOk;
   // A listing cut short by a failed read is no picture of the image.
   if (image.ReadFailed()) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "d88info: cannot read %s\n", path);
+    PrintText(ConsoleStream::kErr, "d88info: cannot read ");
+    PrintArgument(ConsoleStream::kErr, path);
+    PrintText(ConsoleStream::kErr, "\n");
     status = kExitFailed;
   }
   if (!FinishConsole()) {
     std::fputs("d88info: cannot write to standard output\n", stderr);
     status = kExitFailed;
   }
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SetUpConsole();
+  const CommandLine line = GetCommandLineArguments(argc, argv);
+  const int status = Run(line.count, line.arguments);
+  HoldOwnConsoleWindow(false);
   return status;
 }

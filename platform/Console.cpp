@@ -1,5 +1,6 @@
 #include "platform/Console.h"
 
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -52,14 +53,19 @@ void DetectTerminals() {
   }
 }
 
+// Command-line text can be as long as the command line.
+constexpr int kMaxWideText = 32768;
+wchar_t wide[kMaxWideText];
+char ansi[4 * kMaxWideText];
+
 // A console takes UTF-16 and shows it whatever its code page. Command-line
-// text is in the ANSI code page, the programs' own in code page 932.
+// text is UTF-8 here (see platform/CommandLine.h), the programs' own text
+// code page 932.
 bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
                      Origin origin) {
-  wchar_t wide[kMaxMessage];
-  const UINT codePage = origin == Origin::kProgram ? 932 : CP_ACP;
+  const UINT codePage = origin == Origin::kProgram ? 932 : CP_UTF8;
   const int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text,
-                                        length, wide, kMaxMessage);
+                                        length, wide, kMaxWideText);
   if (units <= 0) return false;
   // Bytes still in the C library's buffers go first.
   std::fflush(stdout);
@@ -67,6 +73,26 @@ bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
   return WriteConsoleW(HandleOf(stream), wide, static_cast<DWORD>(units),
                        &written, nullptr) != 0 &&
          written == static_cast<DWORD>(units);
+}
+
+// A file or pipe gets command-line text in the ANSI code page, as other
+// programs' output is: a character that code page lacks becomes '?',
+// never a look-alike. The programs' own text goes out as it is.
+void WriteToFile(ConsoleStream stream, const char* text, int length,
+                 Origin origin) {
+  if (origin == Origin::kCommandLine && GetACP() != CP_UTF8) {
+    const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text,
+                                          length, wide, kMaxWideText);
+    const int bytes =
+        units <= 0 ? 0
+                   : WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide,
+                                         units, ansi, sizeof ansi, "?", nullptr);
+    if (bytes > 0) {
+      std::fwrite(ansi, 1, static_cast<std::size_t>(bytes), FileOf(stream));
+      return;
+    }
+  }
+  std::fwrite(text, 1, static_cast<std::size_t>(length), FileOf(stream));
 }
 
 #else
@@ -115,17 +141,24 @@ bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
   return std::fwrite(converted, 1, size, FileOf(stream)) == size;
 }
 
+// Everything goes to a file or pipe as it is.
+void WriteToFile(ConsoleStream stream, const char* text, int length, Origin) {
+  std::fwrite(text, 1, static_cast<std::size_t>(length), FileOf(stream));
+}
+
 #endif
 
 void Print(ConsoleStream stream, const char* text, Origin origin) {
   const std::size_t length = std::strlen(text);
   if (length == 0) return;
-  if (terminal[IndexOf(stream)] && length <= kMaxMessage &&
+  if (length > INT_MAX / 4) return;
+  if (terminal[IndexOf(stream)] &&
+      (length <= kMaxMessage || origin == Origin::kCommandLine) &&
       WriteToTerminal(stream, text, static_cast<int>(length), origin)) {
     return;
   }
   if (stream == ConsoleStream::kErr) std::fflush(stdout);
-  std::fwrite(text, 1, length, FileOf(stream));
+  WriteToFile(stream, text, static_cast<int>(length), origin);
 }
 
 }  // namespace

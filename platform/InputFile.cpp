@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/WidePath.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,7 +20,9 @@ bool InputFile::IsOpen() const { return handle != nullptr; }
 
 bool InputFile::Open(const char* path) {
   Close();
-  HANDLE opened = CreateFileA(path, GENERIC_READ,
+  static wchar_t wide[kMaxWidePath];
+  if (!ToWidePath(path, wide)) return false;
+  HANDLE opened = CreateFileW(wide, GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (opened == INVALID_HANDLE_VALUE) return false;

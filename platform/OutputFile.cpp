@@ -6,6 +6,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/WidePath.h"
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -29,7 +31,9 @@ long ProcessId() { return static_cast<long>(GetCurrentProcessId()); }
 // Only if nothing of that name exists. Shared for deletion, so that an
 // interruption can remove it while it is open.
 Handle CreateNew(const char* path) {
-  return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+  static wchar_t wide[kMaxWidePath];
+  if (!ToWidePath(path, wide)) return kNoFile;
+  return CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -50,11 +54,17 @@ bool CloseFile(Handle file) { return CloseHandle(file) != 0; }
 
 // rename() on Windows refuses to replace an existing file.
 bool MoveIntoPlace(const char* from, const char* to) {
-  return MoveFileExA(from, to,
+  static wchar_t wideFrom[kMaxWidePath];
+  static wchar_t wideTo[kMaxWidePath];
+  return ToWidePath(from, wideFrom) && ToWidePath(to, wideTo) &&
+         MoveFileExW(wideFrom, wideTo,
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-void RemoveFile(const char* path) { DeleteFileA(path); }
+void RemoveFile(const char* path) {
+  static wchar_t wide[kMaxWidePath];
+  if (ToWidePath(path, wide)) DeleteFileW(wide);
+}
 
 #else
 

@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/WidePath.h"
 #else
 #include <signal.h>
 #include <unistd.h>
@@ -30,6 +32,7 @@ namespace {
 
 CRITICAL_SECTION lock;
 bool handling = false;
+wchar_t temporaryWide[kMaxWidePath];
 
 // Runs on a thread of its own. It takes the lock and never gives it back,
 // so the main thread cannot create, move or mark a file after it; then the
@@ -42,7 +45,9 @@ BOOL WINAPI OnControlEvent(DWORD event) {
   EnterCriticalSection(&lock);
   // The file was opened to allow this: it goes once its handle is closed,
   // at the latest when the process ends.
-  if (temporary[0] != '\0') DeleteFileA(temporary);
+  if (temporary[0] != '\0' && ToWidePath(temporary, temporaryWide)) {
+    DeleteFileW(temporaryWide);
+  }
   return FALSE;
 }
 

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "d88/D88Image.h"
+#include "platform/CommandLine.h"
 #include "platform/Console.h"
+#include "platform/ConsoleWindow.h"
 #include "platform/OutputFile.h"
 #include "platform/Signals.h"
 #include "rip/TransferBuffer.h"
@@ -195,10 +197,9 @@ bool CutFile(const char* name, int track, int c, int h, int r, int n,
   return written;
 }
 
-int RunRipper(const TitleProfile& profile, int argc, char** argv) {
-  SetUpConsole();
-  ReportFailedWritesAsErrors();
-  RemoveTemporaryOnInterruption();
+namespace {
+
+int Run(const TitleProfile& profile, int argc, char** argv) {
   if (argc != 2) {
     PrintText(ConsoleStream::kErr, kUsageStart);
     if (argc > 0 && argv[0] != nullptr) {
@@ -230,4 +231,16 @@ int RunRipper(const TitleProfile& profile, int argc, char** argv) {
     failed = true;
   }
   return failed ? 1 : 0;
+}
+
+}  // namespace
+
+int RunRipper(const TitleProfile& profile, int argc, char** argv) {
+  SetUpConsole();
+  ReportFailedWritesAsErrors();
+  RemoveTemporaryOnInterruption();
+  const CommandLine line = GetCommandLineArguments(argc, argv);
+  const int status = Run(profile, line.count, line.arguments);
+  HoldOwnConsoleWindow(line.count == 2);
+  return status;
 }

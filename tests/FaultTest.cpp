@@ -110,6 +110,8 @@ std::vector<std::string> TraceCalls(const Setting& setting,
   const std::string trace = (traceDir / "trace").string();
   RunOptions options;
   options.wrapper = Strace(setting, syscall, onImage, trace);
+  // LeakSanitizer cannot work under a tracer.
+  options.environment = {"ASAN_OPTIONS=detect_leaks=0"};
   setting.Run(dir, options);
   std::ifstream in(trace);
   std::vector<std::string> calls;
@@ -157,6 +159,7 @@ TEST(Faults, InjectedFaultsLoseNothingAndFailLoudly) {
       SCOPED_TRACE(std::string(fault.inject) + " at " + calls[k - 1] +
                    (fault.fromKOn ? " and on" : ""));
       RunOptions options;
+      options.environment = {"ASAN_OPTIONS=detect_leaks=0"};
       options.wrapper =
           Strace(setting, fault.syscall, fault.onImage, "/dev/null");
       options.wrapper.insert(

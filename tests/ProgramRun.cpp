@@ -160,7 +160,9 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args,
     settings.environment.insert(
         settings.environment.begin(),
         {"WINEPREFIX=" + (fs::absolute(folder) / "wine").string(),
-         "WINEDEBUG=-all"});
+         "WINEDEBUG=-all",
+         // A Western Windows: ANSI code page 1252, which has no Japanese.
+         "LC_ALL=en_US.UTF-8"});
   }
   command.insert(command.end(), args.begin(), args.end());
 

@@ -16,3 +16,10 @@ if [ -n "$missing" ]; then
   apt-get update
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
 fi
+# The Windows programs' tests run wine under a Western locale, which gives
+# them the ANSI code page of a European or American Windows (1252).
+if ! locale -a 2>/dev/null | grep -qix 'en_US.utf8'; then
+  sed -i 's/^# *\(en_US.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' >>/etc/locale.gen
+  locale-gen
+fi

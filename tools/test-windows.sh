@@ -18,7 +18,7 @@ for exe in pelkrip voskrip d88info; do
   for dll in $(x86_64-w64-mingw32-objdump -p "$windows/$exe.exe" |
                awk '/DLL Name:/ { print $3 }'); do
     case $dll in
-      KERNEL32.dll|msvcrt.dll) ;;
+      KERNEL32.dll|msvcrt.dll|SHELL32.dll) ;;
       *) echo "$exe.exe needs $dll"; exit 1 ;;
     esac
   done

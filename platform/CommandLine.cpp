@@ -1,0 +1,50 @@
+#include "platform/CommandLine.h"
+
+#ifdef _WIN32
+
+// windows.h first: shellapi.h needs its definitions.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
+
+namespace {
+
+constexpr int kMaxArguments = 64;
+constexpr int kTextSize = 3 * 32768;  // the command line's limit, in UTF-8
+
+char text[kTextSize];
+char* pointers[kMaxArguments + 1];
+
+}  // namespace
+
+CommandLine GetCommandLineArguments(int argc, char** argv) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr || count > kMaxArguments) {
+    if (wide != nullptr) LocalFree(wide);
+    return {argc, argv};
+  }
+  int used = 0;
+  for (int i = 0; i < count; ++i) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, text + used,
+                                         kTextSize - used, nullptr, nullptr);
+    if (size <= 0) {
+      LocalFree(wide);
+      return {argc, argv};
+    }
+    pointers[i] = text + used;
+    used += size;
+  }
+  pointers[count] = nullptr;
+  LocalFree(wide);
+  return {count, pointers};
+}
+
+#else
+
+CommandLine GetCommandLineArguments(int argc, char** argv) {
+  return {argc, argv};
+}
+
+#endif
