@@ -18,13 +18,13 @@ namespace {
 constexpr int kMaxPath = 4096;
 char temporary[kMaxPath];
 
-void StoreTemporary(const char* path) {
+}  // namespace
+
+void MarkTemporary(const char* path) {
   temporary[0] = '\0';
   if (path == nullptr || std::strlen(path) >= sizeof temporary) return;
   std::memcpy(temporary, path, std::strlen(path) + 1);
 }
-
-}  // namespace
 
 #ifdef _WIN32
 
@@ -136,5 +136,3 @@ void ReleaseInterruptions() {
 }
 
 #endif
-
-void MarkTemporary(const char* path) { StoreTemporary(path); }

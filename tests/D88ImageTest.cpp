@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <iterator>
-#include <random>
 #include <string>
 
 #include "ProgramRun.h"
@@ -442,37 +441,6 @@ TEST_F(D88ImageTest, RepeatedLookupsGiveWhatAFreshWalkGives) {
   ASSERT_TRUE(image.SelectDisk(0));
   EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 512);
   EXPECT_EQ(buffer[0], 0x21);
-}
-
-// Random damage anywhere in a two-disk image: every operation ends, and
-// nothing reads or writes outside its buffers (checked by the sanitizers).
-TEST_F(D88ImageTest, RandomlyCorruptedImagesNeverHangOrOverrun) {
-  const Bytes whole = BuildImage({d88build::FormattedDisk(6),
-                                  d88build::FormattedDisk(6)});
-  std::mt19937 random(2024);
-  for (int round = 0; round < 60; ++round) {
-    Bytes corrupt(whole.begin(), whole.begin() + random() % whole.size());
-    for (int flip = 0; flip < 30 && !corrupt.empty(); ++flip) {
-      const std::size_t at = flip % 3 ? random() % std::min<std::size_t>(
-                                            corrupt.size(), 1400)
-                                      : random() % corrupt.size();
-      corrupt[at] = static_cast<std::uint8_t>(random());
-    }
-    ASSERT_TRUE(OpenBytes(corrupt, "corrupt" + std::to_string(round)));
-    for (int disk = 0; disk < image.GetDiskCount(); ++disk) {
-      image.SelectDisk(disk);
-      image.SetSectorRange(1, 9);
-      for (int track = 0; track < 6; ++track) {
-        EXPECT_LE(image.ReadSector(track, track >> 1, track & 1, 1, 2, buffer,
-                                   512),
-                  512);
-        EXPECT_LE(image.ReadSectors(track, track >> 1, track & 1, 3, 2, buffer,
-                                    4096),
-                  4096);
-        EXPECT_LE(image.ReadSectorIds(track, buffer, 4096), 4096);
-      }
-    }
-  }
 }
 
 }  // namespace

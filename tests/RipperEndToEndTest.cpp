@@ -150,16 +150,6 @@ TEST_P(RipperEndToEnd, WholeSetInOneImageInAnySectorOrder) {
   }
 }
 
-TEST_P(RipperEndToEnd, OnlyTheFirst64DisksAreWalked) {
-  const ExpectedDisk& disk = MessageOnlyDisk();
-  const auto result =
-      RunOn(BuildImage(std::vector<DiskSpec>(65, BootOnlyDisk(disk.digit))));
-  std::string expected;
-  for (int i = 0; i < 64; ++i) expected += disk.message;
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, expected);
-}
-
 // Existing files, a second run, and an image holding the same disk twice:
 // every file is replaced whole each time.
 TEST_P(RipperEndToEnd, SecondRunReplacesEveryFileWhole) {
