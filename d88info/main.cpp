@@ -111,7 +111,12 @@ int ReadBootId() {
   return 0;
 }
 
+// Each line is printed only once everything on it was read: a listing cut
+// short by a failed read ends with the last line that is true.
 void PrintDisk(int index) {
+  const int tracks = CountPresentTracks();
+  const int bootBytes = ReadBootId();
+  if (image.ReadFailed()) return;
   std::printf("disk %d name ", index);
   const char* name = image.GetDiskName();
   PrintQuoted(reinterpret_cast<const unsigned char*>(name),
@@ -119,8 +124,7 @@ void PrintDisk(int index) {
   const int media = image.GetMediaType();
   std::printf(" media 0x%02x %s protected %s tracks %d boot ", media,
               MediaName(media), image.GetWriteProtect() != 0 ? "yes" : "no",
-              CountPresentTracks());
-  const int bootBytes = ReadBootId();
+              tracks);
   if (bootBytes > 0) {
     PrintQuoted(boot + kBootIdOffset, bootBytes);
   } else {
@@ -132,6 +136,7 @@ void PrintDisk(int index) {
 void PrintTracks(int index) {
   for (int track = 0; track < D88Image::kTrackCount; ++track) {
     const int count = ListSectors(track);
+    if (image.ReadFailed()) return;
     if (count == 0) continue;
     std::printf("disk %d track %d c %d h %d sectors %d ids", index, track,
                 track >> 1, track & 1, count);
@@ -186,18 +191,19 @@ void PrintMap(int index) {
   const int highest = HighestSectorNumber();
   for (int track = 0; track < D88Image::kTrackCount; ++track) {
     const int count = ListSectors(track);
+    if (image.ReadFailed()) return;
     if (count == 0) continue;
     const int c = track >> 1;
     const int h = track & 1;
     const int n = UsualSizeCode(count);
-    std::printf("disk %d track %d c %d h %d n %d map ", index, track, c, h, n);
-    for (int r = 1; r <= highest; ++r) {
-      std::putchar(MapMark(track, c, h, r, n));
-    }
-    std::putchar('\n');
+    // One mark per sector number; a sector number is a byte.
+    char marks[256] = {};
+    for (int r = 1; r <= highest; ++r) marks[r - 1] = MapMark(track, c, h, r, n);
+    if (image.ReadFailed()) return;
+    std::printf("disk %d track %d c %d h %d n %d map %s\n", index, track, c, h,
+                n, marks);
   }
 }
-
 
 int Run(int argc, char** argv) {
   bool listTracks = false;
@@ -229,8 +235,10 @@ int Run(int argc, char** argv) {
     PrintText(ConsoleStream::kErr, " as a file\n");
     return kExitFailed;
   }
-  std::printf("image disks %d\n", image.GetDiskCount());
-  if (drawMap) std::fputs(kLegend, stdout);
+  if (!image.ReadFailed()) {
+    std::printf("image disks %d\n", image.GetDiskCount());
+    if (drawMap) std::fputs(kLegend, stdout);
+  }
   for (int index = 0; index < image.GetDiskCount() && !image.ReadFailed();
        ++index) {
     if (!image.SelectDisk(index)) continue;

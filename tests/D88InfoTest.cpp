@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -166,6 +167,36 @@ TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
     EXPECT_EQ(unreadable.out, "");
     EXPECT_EQ(unreadable.err,
               "d88info: cannot open " + path + " as a file\n");
+  }
+}
+
+// A read of the image that fails part way, at each read in turn: the
+// listing ends with its last true line and the image is named.
+TEST_F(D88Info, FailedReadEndsTheListingWithAMessage) {
+  if (progrun::TestingWindowsPrograms() || access("/usr/bin/strace", X_OK)) {
+    GTEST_SKIP() << "needs strace and the Linux programs";
+  }
+  const std::string path = (dir / "image.d88").string();
+  d88build::WriteFile(path, d88build::BuildImage({d88build::FormattedDisk(),
+                                                  d88build::FormattedDisk()}));
+  const std::string d88info = progrun::ProgramPath("d88info");
+  const std::vector<std::string> args = {"--tracks", "--map", path};
+  const auto clean = progrun::Run(d88info, args, dir.path());
+  for (int k = 1;; ++k) {
+    progrun::RunOptions options;
+    options.environment = {"ASAN_OPTIONS=detect_leaks=0"};
+    options.wrapper = {"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null",
+                       "-P", path, "-e", "trace=pread64", "-e",
+                       "inject=pread64:error=EIO:when=" + std::to_string(k)};
+    const auto result = progrun::Run(d88info, args, dir.path(), options);
+    if (result.status == 0) {
+      EXPECT_EQ(result.out, clean.out);
+      EXPECT_GT(k, 2);
+      break;
+    }
+    EXPECT_EQ(result.status, 1) << k;
+    EXPECT_EQ(result.err, "d88info: cannot read " + path + "\n") << k;
+    EXPECT_EQ(clean.out.rfind(result.out, 0), 0u) << k << result.out;
   }
 }
 
