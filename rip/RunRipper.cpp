@@ -131,9 +131,8 @@ void CutSeries(const FileSeries& series) {
 void RunRecipe(const DiskRecipe& recipe) {
   PrintText(ConsoleStream::kOut, recipe.message);
   for (const RecipeStep& step : recipe.steps) {
-    if (image.ReadFailed()) {
-      break;
-    } else if (step.file != nullptr) {
+    if (image.ReadFailed()) break;
+    if (step.file != nullptr) {
       const SingleFile& file = *step.file;
       CutFile(file.name, file.track, file.c, file.h, file.r, kSizeCode, 0,
               file.size);
