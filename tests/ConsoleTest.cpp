@@ -127,21 +127,24 @@ TEST(Console, CommandLineTextReachesATerminalUnchanged) {
   EXPECT_EQ(result.terminal, "Usage: " + link + " [d88file]\n");
 }
 
-// Progress that never reached standard output fails the run; the files
-// are written all the same.
+// Progress that never reached standard output, on a full disk or into a
+// pipe whose reader has gone, fails the run; the cutting goes on and the
+// files are written all the same.
 TEST(Console, LostStandardOutputIsReported) {
   for (const ripcheck::Title* title : {&PelkTitle(), &ripcheck::VoskTitle()}) {
-    const ripcheck::ExpectedDisk& disk = title->disks.front();
-    progrun::ScratchDir dir;
-    const std::string image = (dir / "image.d88").string();
-    d88build::WriteFile(
-        image, d88build::BuildImage({ripcheck::TitleDisk(*title, disk.digit)}));
-    progrun::ScratchDir cwd;
-    const auto result = progrun::Run(title->program, {image}, cwd.path(),
-                                     progrun::Streams(Sink::kFull, Sink::kFile));
-    EXPECT_EQ(result.status, 1) << title->program;
-    EXPECT_EQ(result.err, ripcheck::kOutputLost) << title->program;
-    ripcheck::ExpectExactlyFiles(cwd.path(), disk.files);
+    for (const Sink out : {Sink::kFull, Sink::kClosed}) {
+      const ripcheck::ExpectedDisk& disk = title->disks.front();
+      progrun::ScratchDir dir;
+      const std::string image = (dir / "image.d88").string();
+      d88build::WriteFile(image, d88build::BuildImage(
+                                     {ripcheck::TitleDisk(*title, disk.digit)}));
+      progrun::ScratchDir cwd;
+      const auto result = progrun::Run(title->program, {image}, cwd.path(),
+                                       progrun::Streams(out, Sink::kFile));
+      EXPECT_EQ(result.status, 1) << title->program;
+      EXPECT_EQ(result.err, ripcheck::kOutputLost) << title->program;
+      ripcheck::ExpectExactlyFiles(cwd.path(), disk.files);
+    }
   }
   progrun::ScratchDir dir;
   const std::string image = (dir / "image.d88").string();

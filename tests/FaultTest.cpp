@@ -1,6 +1,6 @@
 // Ripper runs under the faults a user meets: failing reads of the image,
 // failing writes, closes and renames, interruptions, a file size limit, a
-// closed pipe, a full folder and leftovers of earlier runs. Whatever
+// full folder and leftovers of earlier runs. Whatever
 // happens, no file is lost or half written, no temporary file is left,
 // and a run that did not go cleanly says so.
 
@@ -213,17 +213,6 @@ TEST(Faults, InjectedFaultsLoseNothingAndFailLoudly) {
       }
     }
   }
-}
-
-// A reader that has gone away does not stop the cutting: every file is
-// written, and the lost progress is reported.
-TEST(Faults, ClosedStandardOutputDoesNotStopTheCutting) {
-  const Setting setting;
-  ScratchDir dir;
-  const RunResult result = setting.Run(dir, progrun::Streams(Sink::kClosed, Sink::kPipe));
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, ripcheck::kOutputLost);
-  EXPECT_EQ(setting.ExpectOlderOrClean(dir).size(), setting.files.size());
 }
 
 // Temporaries that another run, or a run killed outright, left behind,

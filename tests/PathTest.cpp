@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "Titles.h"
 #include "platform/ConsoleWindow.h"
 
@@ -17,16 +19,8 @@ using ripcheck::PelkTitle;
 using ripcheck::VoskTitle;
 
 // What a run shows a user: status, both streams and the files it left.
-struct Seen {
-  int status;
-  std::string out;
-  std::string err;
-  std::map<std::string, d88build::Bytes> files;
-  bool operator==(const Seen& other) const {
-    return status == other.status && out == other.out && err == other.err &&
-           files == other.files;
-  }
-};
+using Seen = std::tuple<int, std::string, std::string,
+                        std::map<std::string, d88build::Bytes>>;
 
 Seen RunOn(const std::string& program, const fs::path& image) {
   ScratchDir dir;
@@ -60,7 +54,7 @@ TEST(Paths, AnyPathGivesWhatAPlainPathGives) {
     for (const std::string& program : programs) {
       SCOPED_TRACE(program + " " + path);
       const Seen expected = RunOn(program, plain);
-      EXPECT_EQ(expected.status, 0);
+      EXPECT_EQ(std::get<0>(expected), 0);
       EXPECT_TRUE(RunOn(program, at) == expected);
     }
   }
@@ -75,9 +69,10 @@ TEST(Paths, FullwidthNameOpensItselfNotItsLookAlike) {
                       d88build::BuildImage({ripcheck::TitleDisk(PelkTitle(), '1')}));
   d88build::WriteFile((dir / "disk.d88").string(),
                       d88build::BuildImage({ripcheck::TitleDisk(PelkTitle(), '4')}));
-  const Seen seen = RunOn(PelkTitle().program, dir / (fullwidth + ".d88"));
-  EXPECT_EQ(seen.status, 0);
-  EXPECT_EQ(seen.out, ripcheck::ExpectedOutput(PelkTitle().Disk('1')));
+  const auto [status, out, err, files] =
+      RunOn(PelkTitle().program, dir / (fullwidth + ".d88"));
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(out, ripcheck::ExpectedOutput(PelkTitle().Disk('1')));
 
   // The usage line names the program as started, from a folder with that
   // name; in a pipe, Windows gives it in the ANSI code page, where each
