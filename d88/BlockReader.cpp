@@ -20,20 +20,14 @@ bool BlockReader::InBlock(long long position, int length) const {
          position - blockStart <= blockLength - length;
 }
 
-int BlockReader::ReadFromFile(long long position, unsigned char* dest,
-                              int length) {
-  if (position < 0 || length <= 0) return 0;
-  return file.ReadAt(position, dest, length);
-}
-
 void BlockReader::LoadBlock(long long position) {
-  blockLength = ReadFromFile(position, block, kBlockSize);
+  blockLength = file.ReadAt(position, block, kBlockSize);
   blockStart = blockLength > 0 ? position : -1;
 }
 
 int BlockReader::Read(long long position, unsigned char* dest, int length) {
   if (length <= 0) return 0;
-  if (length > kBlockSize) return ReadFromFile(position, dest, length);
+  if (length > kBlockSize) return file.ReadAt(position, dest, length);
   if (!InBlock(position, length)) LoadBlock(position);
   if (blockStart < 0) return 0;
   const long long available = blockStart + blockLength - position;

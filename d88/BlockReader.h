@@ -34,7 +34,6 @@ class BlockReader {
 
  private:
   bool InBlock(long long position, int length) const;
-  int ReadFromFile(long long position, unsigned char* dest, int length);
   void LoadBlock(long long position);
 
   InputFile file;

@@ -1,8 +1,8 @@
 // Ripper runs under the faults a user meets: failing reads of the image,
 // failing writes, closes and renames, interruptions, a file size limit, a
-// full folder and leftovers of earlier runs. Whatever
-// happens, no file is lost or half written, no temporary file is left,
-// and a run that did not go cleanly says so.
+// full folder and leftovers of earlier runs. Whatever happens, no file is
+// lost or half written, no temporary file is left, and a run that did not
+// go cleanly says so.
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
