@@ -21,8 +21,10 @@ void PrintText(ConsoleStream stream, const char* text);
 void PrintFormat(ConsoleStream stream, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 
-// Prints text that came from the command line, which is in the system's
-// own encoding rather than Shift-JIS.
+// Prints text that came from the command line (see platform/CommandLine.h),
+// never taken for Shift-JIS: on POSIX systems its bytes as they are; on
+// Windows, UTF-8 here, it goes to a console as it is and to a file or pipe
+// in the ANSI code page, with '?' for what that code page lacks.
 void PrintArgument(ConsoleStream stream, const char* text);
 
 // Flushes standard output. Gives false when anything written to it was
