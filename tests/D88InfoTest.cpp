@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -173,7 +172,7 @@ TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
 // A read of the image that fails part way, at each read in turn: the
 // listing ends with its last true line and the image is named.
 TEST_F(D88Info, FailedReadEndsTheListingWithAMessage) {
-  if (progrun::TestingWindowsPrograms() || access("/usr/bin/strace", X_OK)) {
+  if (!progrun::CanTrace()) {
     GTEST_SKIP() << "needs strace and the Linux programs";
   }
   const std::string path = (dir / "image.d88").string();
@@ -183,12 +182,10 @@ TEST_F(D88Info, FailedReadEndsTheListingWithAMessage) {
   const std::vector<std::string> args = {"--tracks", "--map", path};
   const auto clean = progrun::Run(d88info, args, dir.path());
   for (int k = 1;; ++k) {
-    progrun::RunOptions options;
-    options.environment = {"ASAN_OPTIONS=detect_leaks=0"};
-    options.wrapper = {"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null",
-                       "-P", path, "-e", "trace=pread64", "-e",
-                       "inject=pread64:error=EIO:when=" + std::to_string(k)};
-    const auto result = progrun::Run(d88info, args, dir.path(), options);
+    const auto result = progrun::Run(
+        d88info, args, dir.path(),
+        progrun::UnderStrace("pread64", path, "/dev/null",
+                             "error=EIO:when=" + std::to_string(k)));
     if (result.status == 0) {
       EXPECT_EQ(result.out, clean.out);
       EXPECT_GT(k, 2);

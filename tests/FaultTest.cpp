@@ -99,21 +99,6 @@ struct Setting {
   }
 };
 
-bool HaveStrace() { return access("/usr/bin/strace", X_OK) == 0; }
-
-// A run under strace: only `syscall` is traced, and only the image's
-// calls when `onImage`.
-RunOptions UnderStrace(const Setting& setting, const std::string& syscall,
-                       bool onImage, const std::string& output) {
-  RunOptions options;
-  options.wrapper = {"/usr/bin/strace", "-f", "-qq", "-y",
-                     "-o", output, "-e", "trace=" + syscall};
-  if (onImage) options.wrapper.insert(options.wrapper.end(), {"-P", setting.image});
-  // LeakSanitizer cannot work under a tracer.
-  options.environment = {"ASAN_OPTIONS=detect_leaks=0"};
-  return options;
-}
-
 // The calls to `syscall` in a clean run, in order, as strace shows them:
 // with the file each works on, so a call on an output file names its
 // temporary.
@@ -123,7 +108,8 @@ std::vector<std::string> TraceCalls(const Setting& setting,
   ScratchDir dir;
   ScratchDir traceDir;
   const std::string trace = (traceDir / "trace").string();
-  setting.Run(dir, UnderStrace(setting, syscall, onImage, trace));
+  setting.Run(dir, progrun::UnderStrace(
+                       syscall, onImage ? setting.image : "", trace));
   std::ifstream in(trace);
   std::vector<std::string> calls;
   for (std::string line; std::getline(in, line);) {
@@ -139,7 +125,7 @@ std::vector<std::string> TraceCalls(const Setting& setting,
 // output file leaves that file's older one and names it; an interrupted
 // run ends by its signal; an interrupted read is read again.
 TEST(Faults, InjectedFaultsLoseNothingAndFailLoudly) {
-  if (progrun::TestingWindowsPrograms() || !HaveStrace()) {
+  if (!progrun::CanTrace()) {
     GTEST_SKIP() << "needs strace and the Linux programs";
   }
   struct Fault {
@@ -169,12 +155,10 @@ TEST(Faults, InjectedFaultsLoseNothingAndFailLoudly) {
     for (std::size_t k = 1; k <= calls.size(); k += fault.step) {
       SCOPED_TRACE(std::string(fault.inject) + " at " + calls[k - 1] +
                    (fault.fromKOn ? " and on" : ""));
-      RunOptions options =
-          UnderStrace(setting, fault.syscall, fault.onImage, "/dev/null");
-      options.wrapper.insert(
-          options.wrapper.end(),
-          {"-e", std::string("inject=") + fault.syscall + ":" + fault.inject +
-                     ":when=" + std::to_string(k) + (fault.fromKOn ? "+" : "")});
+      const RunOptions options = progrun::UnderStrace(
+          fault.syscall, fault.onImage ? setting.image : "", "/dev/null",
+          std::string(fault.inject) + ":when=" + std::to_string(k) +
+              (fault.fromKOn ? "+" : ""));
       ScratchDir dir;
       const RunResult result = setting.Run(dir, options);
       const std::vector<std::string> replaced = setting.ExpectOlderOrClean(dir);

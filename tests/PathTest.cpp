@@ -93,7 +93,7 @@ TEST(Paths, FullwidthNameOpensItselfNotItsLookAlike) {
 
 // A window is kept open for reading only when the program is alone on a
 // console that all three streams use: started from Explorer.
-TEST(Paths, OnlyAProgramAloneOnItsConsoleWaits) {
+TEST(ConsoleWindow, OnlyAProgramAloneOnItsConsoleWaits) {
   struct Case {
     int processes;
     bool in, out, err;

@@ -120,6 +120,27 @@ std::string InvocationName(const std::string& program) {
   return name;
 }
 
+bool CanTrace() {
+  return !TestingWindowsPrograms() && access("/usr/bin/strace", X_OK) == 0;
+}
+
+RunOptions UnderStrace(const std::string& syscall, const std::string& onlyPath,
+                       const std::string& output, const std::string& inject) {
+  RunOptions options;
+  options.wrapper = {"/usr/bin/strace", "-f", "-qq", "-y",
+                     "-o", output,     "-e", "trace=" + syscall};
+  if (!onlyPath.empty()) {
+    options.wrapper.insert(options.wrapper.end(), {"-P", onlyPath});
+  }
+  if (!inject.empty()) {
+    options.wrapper.insert(options.wrapper.end(),
+                           {"-e", "inject=" + syscall + ":" + inject});
+  }
+  // LeakSanitizer cannot work under a tracer.
+  options.environment = {"ASAN_OPTIONS=detect_leaks=0"};
+  return options;
+}
+
 RunResult Run(const std::string& program, const std::vector<std::string>& args,
               const fs::path& cwd, const RunOptions& options) {
   ScratchDir captured;

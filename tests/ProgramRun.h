@@ -79,6 +79,18 @@ struct RunResult {
   std::string terminal;
 };
 
+// True when strace can run the Linux programs under test: the Windows ones
+// run under wine, which a tracer would see instead.
+bool CanTrace();
+
+// Options that run the program under strace, tracing only `syscall` (only
+// its calls on the file `onlyPath`, when that is not empty) and writing
+// the trace, each call with the file it works on, to `output`; `inject`,
+// when not empty, is strace's inject= setting for that call.
+RunOptions UnderStrace(const std::string& syscall, const std::string& onlyPath,
+                       const std::string& output,
+                       const std::string& inject = "");
+
 // Runs `program` with `args` in the folder `cwd`, with standard input
 // empty. Captured streams are kept outside `cwd`, so that it holds only
 // what the program wrote.
