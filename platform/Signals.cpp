@@ -22,8 +22,9 @@ char temporary[kMaxPath];
 
 void MarkTemporary(const char* path) {
   temporary[0] = '\0';
-  if (path == nullptr || std::strlen(path) >= sizeof temporary) return;
-  std::memcpy(temporary, path, std::strlen(path) + 1);
+  if (path == nullptr) return;
+  const std::size_t length = std::strlen(path);
+  if (length < sizeof temporary) std::memcpy(temporary, path, length + 1);
 }
 
 #ifdef _WIN32
