@@ -27,6 +27,10 @@ class BlockReader {
   // True once a read of the file has failed since Open: a short count
   // was then no end of the file.
   bool ReadFailed() const { return file.Failed(); }
+  // Why the last Open or the failed read failed.
+  const SystemError& Error() const { return file.Error(); }
+  // The file's size when it was opened.
+  long long Size() const { return file.Size(); }
 
   // Points at `length` bytes (at most kBlockSize) at `position`, valid until
   // the next call; null when they do not all arrive.

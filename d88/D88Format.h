@@ -54,6 +54,21 @@ static_assert(offsetof(D88SectorHeader, status) == 0x08, "layout");
 static_assert(offsetof(D88SectorHeader, dataSize) == 0x0e, "layout");
 static_assert(sizeof(D88SectorHeader) == 16, "a sector header is 16 bytes");
 
+// The boot sector, C 0, H 0, R 1 of track 0, identifies a disk of a title
+// by a 7-byte signature at byte 3 and the disk's digit at byte 10.
+//
+//   boot sector
+//   +0x00 jump[3]
+//   +0x03 signature[7]   such as "Pelk_No"
+//   +0x0a digit          which disk of the set
+constexpr int kBootTrack = 0;
+constexpr int kBootSectorR = 1;
+constexpr int kBootSignatureOffset = 0x03;
+constexpr int kBootSignatureLength = 7;
+constexpr int kBootDigitOffset = 0x0a;
+static_assert(kBootSignatureOffset + kBootSignatureLength == kBootDigitOffset,
+              "the digit follows the signature");
+
 // The name is the first 16 bytes of its field; the 17th holds its NUL.
 constexpr int kDiskNameLength = 16;
 

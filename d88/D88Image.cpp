@@ -66,20 +66,23 @@ bool D88Image::Open(const char* path) {
   if (!file.Open(path)) return false;
 
   long long position = 0;
+  D88DiskHeader header;
+  const auto readHeader = [&] {
+    return file.Read(position, reinterpret_cast<unsigned char*>(&header),
+                     kHeaderSize) == kHeaderSize;
+  };
   while (diskCount < kMaxDisks) {
-    D88DiskHeader header;
     diskOffsets[diskCount] = static_cast<int>(position);
-    if (file.Read(position, reinterpret_cast<unsigned char*>(&header),
-                  kHeaderSize) < kHeaderSize) {
-      break;
-    }
-    ++diskCount;
+    if (!readHeader()) return true;
     const int size = ReadLe32(header.diskSize);
+    diskSizes[diskCount++] = size;
     // A size that cannot reach a following header, or that would carry the
     // next offset out of range, ends the image after this disk.
-    if (size < kHeaderSize || position + size > INT_MAX) break;
+    if (size < kHeaderSize || position + size > INT_MAX) return true;
     position += size;
   }
+  // One more header where the next disk would begin: disks left out.
+  unindexedDisks = readHeader();
   return true;
 }
 
@@ -87,10 +90,19 @@ bool D88Image::Close() {
   file.Close();
   walk.start = -1;
   diskCount = 0;
+  unindexedDisks = false;
   currentDisk = -1;
   mediaType = -1;
   writeProtect = -1;
   ForgetTrackTable();
+  return true;
+}
+
+bool D88Image::GetDiskExtent(int index, int& present, int& declared) const {
+  if (index < 0 || index >= diskCount) return false;
+  declared = diskSizes[index];
+  const long long rest = file.Size() - diskOffsets[index];
+  present = rest < declared ? static_cast<int>(rest) : declared;
   return true;
 }
 

@@ -32,7 +32,8 @@ class D88Image {
   D88Image& operator=(const D88Image&) = delete;
 
   // Opens the file and indexes its disks. Gives false only when the file
-  // cannot be opened or is not a regular file; a short or damaged image
+  // cannot be opened or is not a regular file (GetFileError says why); a
+  // short or damaged image
   // opens with fewer disks, and one whose reading fails opens with the
   // disks indexed before the failure (see ReadFailed). A null path closes
   // the image and gives true. Whatever was open before is closed first,
@@ -47,6 +48,20 @@ class D88Image {
   // asked means the image ends or lacks the data; after it, the count says
   // nothing of the image, and a caller should stop trusting what it reads.
   bool ReadFailed() const { return file.ReadFailed(); }
+  // Why Open gave false, or why the failed read failed.
+  const SystemError& GetFileError() const { return file.Error(); }
+
+  // True when Open indexed kMaxDisks disks and the file holds a whole
+  // header where the next disk would begin: disks past the limit were not
+  // indexed.
+  bool HasUnindexedDisks() const { return unindexedDisks; }
+
+  // For disk `index`, the bytes its size field declares and the bytes the
+  // file holds from the disk's first byte on, at most as many as declared.
+  // Gives false for an index outside the indexed disks. `present` below
+  // `declared` means the image ends inside the disk; a negative size
+  // field declares nothing.
+  bool GetDiskExtent(int index, int& present, int& declared) const;
 
   // Makes disk `index` (0-based, file order) current. Gives false with no
   // file open (nothing changes), or for an index outside the indexed disks or
@@ -130,7 +145,9 @@ class D88Image {
   int diskCount = 0;
   int firstSector = 1;
   int lastSector = 16;
+  bool unindexedDisks = false;
   int diskOffsets[kMaxDisks] = {};
+  int diskSizes[kMaxDisks] = {};
   int diskSize = 0;
   int diskOffset = 0;
   int trackOffsets[kTrackCount] = {};

@@ -20,6 +20,7 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "Usage: d88info [--tracks] [--map] IMAGE\n"
+    "       d88info --help | --version\n"
     "Lists the disks of a D88 image: index, name, media type, write\n"
     "protection, tracks present and boot sector bytes 3..10.\n"
     "  --tracks  also lists every present track with the ID fields (C.H.R.N,\n"
@@ -28,14 +29,17 @@ constexpr const char* kUsage =
     "  --map     also draws every present track as one character per sector\n"
     "            number, from 1 to the disk's highest, as the rippers find\n"
     "            the sector with the track's own C, H and usual N:\n"
-    "            . normal, E read error, D deleted data, - not found\n";
+    "            . normal, E read error, D deleted data, - not found\n"
+    "A disk that the image ends inside shows \"truncated PRESENT/DECLARED\"\n"
+    "bytes. At most 64 disks are listed; an image holding more says so on\n"
+    "standard error and gives exit status 1.\n";
 constexpr const char* kLegend =
     "legend . normal, E read error, D deleted data, - not found\n";
 
-// Boot sector: C 0, H 0, R 1 of track 0; its identifying bytes are 3..10.
-constexpr int kBootSectorR = 1;
-constexpr int kBootIdOffset = 3;
-constexpr int kBootIdLength = 8;
+// The boot sector's identifying bytes: the signature and the digit.
+constexpr int kBootIdOffset = kBootSignatureOffset;
+constexpr int kBootIdLength = kBootDigitOffset + 1 - kBootSignatureOffset;
+constexpr int kReasonTextSize = 512;
 constexpr int kMaxListedSectors = 65536;
 constexpr int kStatusNameSize = 32;
 
@@ -99,12 +103,12 @@ int CountPresentTracks() {
 // Reads the boot sector's bytes 3..10 whatever its size code; gives how
 // many arrived.
 int ReadBootId() {
-  const int count = ListSectors(0);
+  const int count = ListSectors(kBootTrack);
   for (int i = 0; i < count; ++i) {
     const SectorInfo& id = sectors[i];
     if (id.c == 0 && id.h == 0 && id.r == kBootSectorR) {
-      const int got =
-          image.ReadSector(0, 0, 0, kBootSectorR, id.n, boot, sizeof boot);
+      const int got = image.ReadSector(kBootTrack, 0, 0, kBootSectorR, id.n,
+                                       boot, sizeof boot);
       return got > kBootIdOffset ? got - kBootIdOffset : 0;
     }
   }
@@ -122,9 +126,15 @@ void PrintDisk(int index) {
   PrintQuoted(reinterpret_cast<const unsigned char*>(name),
               static_cast<int>(std::strlen(name)));
   const int media = image.GetMediaType();
-  std::printf(" media 0x%02x %s protected %s tracks %d boot ", media,
+  std::printf(" media 0x%02x %s protected %s tracks %d ", media,
               MediaName(media), image.GetWriteProtect() != 0 ? "yes" : "no",
               tracks);
+  int present = 0;
+  int declared = 0;
+  if (image.GetDiskExtent(index, present, declared) && present < declared) {
+    std::printf("truncated %d/%d ", present, declared);
+  }
+  std::printf("boot ");
   if (bootBytes > 0) {
     PrintQuoted(boot + kBootIdOffset, bootBytes);
   } else {
@@ -205,13 +215,27 @@ void PrintMap(int index) {
   }
 }
 
+// "d88info: cannot open PATH: REASON", with the system's reason.
+void ReportFailure(const char* what, const char* path) {
+  char reason[kReasonTextSize];
+  PrintText(ConsoleStream::kErr, "d88info: ");
+  PrintText(ConsoleStream::kErr, what);
+  PrintArgument(ConsoleStream::kErr, path);
+  PrintText(ConsoleStream::kErr, ": ");
+  PrintArgument(ConsoleStream::kErr,
+                DescribeError(image.GetFileError(), reason, sizeof reason));
+  PrintText(ConsoleStream::kErr, "\n");
+}
+
 int Run(int argc, char** argv) {
   bool listTracks = false;
   bool drawMap = false;
   const char* path = nullptr;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0) {
-      std::fputs(kUsage, stdout);
+    if (std::strcmp(argv[i], "--help") == 0 ||
+        std::strcmp(argv[i], "--version") == 0) {
+      std::fputs(argv[i][2] == 'h' ? kUsage : "d88info " D88RIP_VERSION "\n",
+                 stdout);
       return FinishConsole() ? kExitOk : kExitFailed;
     }
     if (std::strcmp(argv[i], "--tracks") == 0 && !listTracks) {
@@ -230,9 +254,7 @@ int Run(int argc, char** argv) {
     return kExitUsage;
   }
   if (!image.Open(path)) {
-    PrintText(ConsoleStream::kErr, "d88info: cannot open ");
-    PrintArgument(ConsoleStream::kErr, path);
-    PrintText(ConsoleStream::kErr, " as a file\n");
+    ReportFailure("cannot open ", path);
     return kExitFailed;
   }
   if (!image.ReadFailed()) {
@@ -249,9 +271,12 @@ int Run(int argc, char** argv) {
   int status = kExitOk;
   // A listing cut short by a failed read is no picture of the image.
   if (image.ReadFailed()) {
-    PrintText(ConsoleStream::kErr, "d88info: cannot read ");
-    PrintArgument(ConsoleStream::kErr, path);
-    PrintText(ConsoleStream::kErr, "\n");
+    ReportFailure("cannot read ", path);
+    status = kExitFailed;
+  } else if (image.HasUnindexedDisks()) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "d88info: disks past the %dth were not listed\n",
+                 D88Image::kMaxDisks);
     status = kExitFailed;
   }
   if (!FinishConsole()) {

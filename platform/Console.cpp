@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/SystemCalls.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -161,6 +163,15 @@ void Print(ConsoleStream stream, const char* text, Origin origin) {
   WriteToFile(stream, text, static_cast<int>(length), origin);
 }
 
+// Each message reaches standard output's file or pipe before the program
+// goes on, so that an interruption, which ends the program without
+// flushing, loses none of it. Line buffering would do on POSIX systems,
+// but Microsoft's C library buffers such a stream fully.
+void PrintAndFlush(ConsoleStream stream, const char* text, Origin origin) {
+  Print(stream, text, origin);
+  if (stream == ConsoleStream::kOut) std::fflush(stdout);
+}
+
 }  // namespace
 
 void SetUpConsole() {
@@ -174,7 +185,7 @@ void SetUpConsole() {
 }
 
 void PrintText(ConsoleStream stream, const char* text) {
-  Print(stream, text, Origin::kProgram);
+  PrintAndFlush(stream, text, Origin::kProgram);
 }
 
 void PrintFormat(ConsoleStream stream, const char* format, ...) {
@@ -183,13 +194,22 @@ void PrintFormat(ConsoleStream stream, const char* format, ...) {
   va_start(arguments, format);
   const int length = std::vsnprintf(text, sizeof text, format, arguments);
   va_end(arguments);
-  if (length >= 0) Print(stream, text, Origin::kProgram);
+  if (length >= 0) PrintAndFlush(stream, text, Origin::kProgram);
 }
 
 void PrintArgument(ConsoleStream stream, const char* text) {
-  Print(stream, text, Origin::kCommandLine);
+  PrintAndFlush(stream, text, Origin::kCommandLine);
 }
 
 bool FinishConsole() {
-  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) return false;
+#ifdef _WIN32
+  return true;
+#else
+  // Some file systems (NFS) report a failed write only when the file is
+  // closed. Closing a copy of the descriptor shows it and keeps standard
+  // output open for the lines that may follow.
+  const int copy = dup(fileno(stdout));
+  return copy < 0 || systemCalls.close(copy) == 0;
+#endif
 }

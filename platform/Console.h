@@ -14,9 +14,10 @@ enum class ConsoleStream { kOut, kErr };
 // mode, so that every platform writes the same bytes (LF line ends).
 void SetUpConsole();
 
-// Prints text of the program's own. Standard output is flushed before
-// anything goes to standard error, so the two keep their order on a shared
-// terminal or file. A text that cannot be converted is printed as it is.
+// Prints text of the program's own. Standard output is flushed after each
+// message, so that an interruption loses none of it, and before anything
+// goes to standard error, so the two keep their order on a shared terminal
+// or file. A text that cannot be converted is printed as it is.
 void PrintText(ConsoleStream stream, const char* text);
 void PrintFormat(ConsoleStream stream, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
@@ -27,6 +28,8 @@ void PrintFormat(ConsoleStream stream, const char* format, ...)
 // in the ANSI code page, with '?' for what that code page lacks.
 void PrintArgument(ConsoleStream stream, const char* text);
 
-// Flushes standard output. Gives false when anything written to it was
-// lost (a full disk, a closed pipe).
+// Flushes standard output and, on POSIX systems, closes a copy of its
+// descriptor, which shows failures that a file system reports only then.
+// Gives false when anything written to it was lost (a full disk, a closed
+// pipe). Standard output stays open.
 bool FinishConsole();

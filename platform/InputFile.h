@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/SystemError.h"
+
 // A file opened for reading at positions. Only a regular file opens, and
 // opening never blocks (a FIFO or a device is refused, not waited on). A
 // read tells the end of the file from a failure: it gives the bytes that
-// arrived, and a failure is also remembered until the file is closed.
+// arrived, and a failure is also remembered, with its reason, until the
+// file is closed.
 class InputFile {
  public:
   InputFile() = default;
@@ -12,10 +15,13 @@ class InputFile {
   InputFile& operator=(const InputFile&) = delete;
 
   // Gives false, leaving nothing open, when `path` cannot be opened or is
-  // not a regular file.
+  // not a regular file; Error() then says why.
   bool Open(const char* path);
   void Close();
   bool IsOpen() const;
+
+  // The file's size when it was opened.
+  long long Size() const { return size; }
 
   // Copies up to `length` bytes at `position` into `dest`; gives how many
   // arrived. Interrupted and short reads are retried, so fewer than
@@ -24,6 +30,8 @@ class InputFile {
 
   // True once a read has failed since Open.
   bool Failed() const { return failed; }
+  // Why the last Open or the failed read failed.
+  const SystemError& Error() const { return error; }
 
  private:
 #ifdef _WIN32
@@ -31,5 +39,7 @@ class InputFile {
 #else
   int fd = -1;
 #endif
+  long long size = 0;
   bool failed = false;
+  SystemError error;
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/Signals.h"
+#include "platform/SystemCalls.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -33,15 +34,20 @@ long ProcessId() { return static_cast<long>(GetCurrentProcessId()); }
 Handle CreateNew(const char* path) {
   static wchar_t wide[kMaxWidePath];
   if (!ToWidePath(path, wide)) return kNoFile;
-  return CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
-                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return systemCalls.createFile(wide, GENERIC_WRITE, FILE_SHARE_DELETE,
+                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
 }
 
 bool WriteAll(Handle file, const unsigned char* data, int size) {
   while (size > 0) {
     DWORD written = 0;
-    if (!WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) ||
-        written == 0) {
+    if (!systemCalls.writeFile(file, data, static_cast<DWORD>(size), &written,
+                               nullptr)) {
+      return false;
+    }
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
       return false;
     }
     data += written;
@@ -50,20 +56,27 @@ bool WriteAll(Handle file, const unsigned char* data, int size) {
   return true;
 }
 
-bool CloseFile(Handle file) { return CloseHandle(file) != 0; }
+bool CloseFile(Handle file) { return systemCalls.closeHandle(file) != 0; }
+
+bool NameTaken(const SystemError& error) {
+  return error.code == ERROR_FILE_EXISTS || error.code == ERROR_ALREADY_EXISTS;
+}
+
+constexpr unsigned long kNameTooLong = ERROR_FILENAME_EXCED_RANGE;
 
 // rename() on Windows refuses to replace an existing file.
 bool MoveIntoPlace(const char* from, const char* to) {
   static wchar_t wideFrom[kMaxWidePath];
   static wchar_t wideTo[kMaxWidePath];
   return ToWidePath(from, wideFrom) && ToWidePath(to, wideTo) &&
-         MoveFileExW(wideFrom, wideTo,
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+         systemCalls.moveFile(
+             wideFrom, wideTo,
+             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 void RemoveFile(const char* path) {
   static wchar_t wide[kMaxWidePath];
-  if (ToWidePath(path, wide)) DeleteFileW(wide);
+  if (ToWidePath(path, wide)) systemCalls.deleteFile(wide);
 }
 
 #else
@@ -75,61 +88,83 @@ long ProcessId() { return static_cast<long>(getpid()); }
 
 // Only if nothing of that name exists, not even a link to elsewhere.
 Handle CreateNew(const char* path) {
-  return open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  return systemCalls.open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 
 bool WriteAll(Handle file, const unsigned char* data, int size) {
   while (size > 0) {
-    const ssize_t written = write(file, data, static_cast<size_t>(size));
+    const ssize_t written =
+        systemCalls.write(file, data, static_cast<size_t>(size));
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
+    if (written < 0) return false;
+    if (written == 0) {
+      errno = EIO;
+      return false;
+    }
     data += written;
     size -= static_cast<int>(written);
   }
   return true;
 }
 
-bool CloseFile(Handle file) { return close(file) == 0; }
+bool CloseFile(Handle file) { return systemCalls.close(file) == 0; }
+
+bool NameTaken(const SystemError& error) { return error.code == EEXIST; }
+
+constexpr unsigned long kNameTooLong = ENAMETOOLONG;
 
 bool MoveIntoPlace(const char* from, const char* to) {
-  return std::rename(from, to) == 0;
+  return systemCalls.rename(from, to) == 0;
 }
 
-void RemoveFile(const char* path) { unlink(path); }
+void RemoveFile(const char* path) { systemCalls.unlink(path); }
 
 #endif
 
 // Creates a temporary file next to `name` that did not exist before, and
 // marks it for removal on interruption. The process id keeps it apart from
-// what other runs, or runs killed outright, left behind.
-Handle CreateTemporary(const char* name, char* temporaryName) {
+// what other runs, or runs killed outright, left behind. Names that are
+// taken are passed over; any other failure ends the attempts.
+Handle CreateTemporary(const char* name, char* temporaryName,
+                       SystemError& error) {
   for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
     const int length =
         std::snprintf(temporaryName, kTemporaryNameSize, "%s.%ld.%d.tmp", name,
                       ProcessId(), attempt);
-    if (length < 0 || length >= kTemporaryNameSize) return kNoFile;
+    if (length < 0 || length >= kTemporaryNameSize) {
+      error = SystemError{SystemError::Reason::kSystem, kNameTooLong};
+      return kNoFile;
+    }
     HoldInterruptions();
     const Handle file = CreateNew(temporaryName);
+    error = LastSystemError();
     if (file != kNoFile) MarkTemporary(temporaryName);
     ReleaseInterruptions();
     if (file != kNoFile) return file;
+    if (!NameTaken(error)) return kNoFile;
   }
-  return kNoFile;
+  return kNoFile;  // every name taken: `error` says so
 }
 
 }  // namespace
 
-bool WriteFileReplacing(const char* name, const unsigned char* data,
-                        int size) {
+bool WriteFileReplacing(const char* name, const unsigned char* data, int size,
+                        SystemError& error) {
   if (size < 0) return false;
   char temporaryName[kTemporaryNameSize];
-  const Handle file = CreateTemporary(name, temporaryName);
+  const Handle file = CreateTemporary(name, temporaryName, error);
   if (file == kNoFile) return false;
 
+  // The first failure is the one to report.
   bool written = WriteAll(file, data, size);
-  written = CloseFile(file) && written;
+  if (!written) error = LastSystemError();
+  if (!CloseFile(file) && written) {
+    error = LastSystemError();
+    written = false;
+  }
   HoldInterruptions();
   const bool moved = written && MoveIntoPlace(temporaryName, name);
+  if (written && !moved) error = LastSystemError();
   if (!moved) RemoveFile(temporaryName);
   MarkTemporary(nullptr);
   ReleaseInterruptions();

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/SystemCalls.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -47,7 +49,7 @@ BOOL WINAPI OnControlEvent(DWORD event) {
   // The file was opened to allow this: it goes once its handle is closed,
   // at the latest when the process ends.
   if (temporary[0] != '\0' && ToWidePath(temporary, temporaryWide)) {
-    DeleteFileW(temporaryWide);
+    systemCalls.deleteFile(temporaryWide);
   }
   return FALSE;
 }
@@ -58,7 +60,7 @@ void RemoveTemporaryOnInterruption() {
   if (handling) return;
   InitializeCriticalSection(&lock);
   handling = true;
-  SetConsoleCtrlHandler(OnControlEvent, TRUE);
+  systemCalls.setConsoleCtrlHandler(OnControlEvent, TRUE);
 }
 
 void ReportFailedWritesAsErrors() {}
@@ -88,12 +90,12 @@ sigset_t InterruptionSet() {
 
 // Only async-signal-safe calls.
 extern "C" void OnInterruption(int signal) {
-  if (temporary[0] != '\0') unlink(temporary);
+  if (temporary[0] != '\0') systemCalls.unlink(temporary);
   struct sigaction defaults;
   std::memset(&defaults, 0, sizeof defaults);
   defaults.sa_handler = SIG_DFL;
   sigemptyset(&defaults.sa_mask);
-  sigaction(signal, &defaults, nullptr);
+  systemCalls.sigaction(signal, &defaults, nullptr);
   // The signal is blocked while its handler runs: it arrives again, with
   // its default action, as soon as the handler returns.
   raise(signal);
@@ -104,7 +106,7 @@ void Ignore(int signal) {
   std::memset(&ignore, 0, sizeof ignore);
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
-  sigaction(signal, &ignore, nullptr);
+  systemCalls.sigaction(signal, &ignore, nullptr);
 }
 
 }  // namespace
@@ -116,9 +118,9 @@ void RemoveTemporaryOnInterruption() {
   handler.sa_mask = InterruptionSet();
   for (int signal : kInterruptions) {
     struct sigaction before;
-    if (sigaction(signal, nullptr, &before) != 0) continue;
+    if (systemCalls.sigaction(signal, nullptr, &before) != 0) continue;
     if (before.sa_handler == SIG_IGN) continue;  // nohup, a background job
-    sigaction(signal, &handler, nullptr);
+    systemCalls.sigaction(signal, &handler, nullptr);
   }
 }
 
@@ -129,11 +131,11 @@ void ReportFailedWritesAsErrors() {
 
 void HoldInterruptions() {
   const sigset_t set = InterruptionSet();
-  sigprocmask(SIG_BLOCK, &set, &maskBeforeHold);
+  systemCalls.sigprocmask(SIG_BLOCK, &set, &maskBeforeHold);
 }
 
 void ReleaseInterruptions() {
-  sigprocmask(SIG_SETMASK, &maskBeforeHold, nullptr);
+  systemCalls.sigprocmask(SIG_SETMASK, &maskBeforeHold, nullptr);
 }
 
 #endif

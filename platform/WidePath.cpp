@@ -2,9 +2,9 @@
 
 #ifdef _WIN32
 
-#include <windows.h>
-
 #include <cwchar>
+
+#include "platform/SystemCalls.h"
 
 namespace {
 
@@ -19,15 +19,20 @@ bool ToWidePath(const char* path, wchar_t* wide) {
                           kMaxWidePath) <= 0) {
     return false;
   }
-  if (std::wcslen(given) < MAX_PATH || std::wcsncmp(given, kLongPrefix, 4) == 0) {
+  if (std::wcsncmp(given, kLongPrefix, 4) == 0) {
     std::wcscpy(wide, given);
     return true;
   }
-  // The prefix needs a full path with backslashes, which this makes.
+  // The classic limit holds for the full path, also when the path given is
+  // relative: a short name in a deep folder needs the prefix too, and the
+  // prefix needs a full path with backslashes, which this makes.
   wchar_t full[kMaxWidePath];
-  const DWORD length = GetFullPathNameW(given, kMaxWidePath, full, nullptr);
+  const DWORD length =
+      systemCalls.getFullPathName(given, kMaxWidePath, full, nullptr);
   if (length == 0 || length >= kMaxWidePath - 8) return false;
-  if (full[0] == L'\\' && full[1] == L'\\') {  // \\server\share\...
+  if (length < MAX_PATH) {
+    std::wcscpy(wide, given);
+  } else if (full[0] == L'\\' && full[1] == L'\\') {  // \\server\share\...
     std::wcscpy(wide, kLongUncPrefix);
     std::wcscat(wide, full + 2);
   } else {

@@ -21,10 +21,11 @@ constexpr const char* kUsageEnd = " [d88file]\n";
 constexpr const char* kOpenFailed =
     "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x83\x49\x81\x5b\x83\x76\x83\x93"
     "\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1.\n";
-// "ファイルを読み込めません.\n"
-constexpr const char* kReadFailed =
+// "ファイルを読み込めません (", the system's reason, ").\n"
+constexpr const char* kReadFailedStart =
     "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x93\xc7\x82\xdd\x8d\x9e"
-    "\x82\xdf\x82\xdc\x82\xb9\x82\xf1.\n";
+    "\x82\xdf\x82\xdc\x82\xb9\x82\xf1 (";
+constexpr const char* kReasonEnd = ").\n";
 // "User Diskを認識しました.\n"
 constexpr const char* kUserDiskFound = "User Disk" RECOGNISED_SJIS ".\n";
 // "認識できないディスクです.\n"
@@ -36,9 +37,25 @@ constexpr const char* kCuttingFormat = "cutting ... %s\n";
 constexpr const char* kIncompleteFormat =
     "%s \x82\xcd\x95\x73\x8a\xae\x91\x53\x82\xc5\x82\xb7 (%d/%d "
     "\x83\x6f\x83\x43\x83\x67).\n";
-// "%s を書き込めません.\n"
-constexpr const char* kWriteFailedFormat =
-    "%s \x82\xf0\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1.\n";
+// "%s を書き込めません (", the system's reason, ").\n"
+constexpr const char* kWriteFailedStart =
+    "%s \x82\xf0\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1 (";
+// "%s は見つかりません (C %d H %d R %d).\n", with the file's first sector
+constexpr const char* kMissingFormat =
+    "%s \x82\xcd\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1"
+    " (C %d H %d R %d).\n";
+// "イメージは %d 枚目のディスクの途中で終わっています (%d/%d バイト).\n":
+// the image ends inside its Nth disk, with the bytes present and declared
+constexpr const char* kImageEndsInsideDiskFormat =
+    "\x83\x43\x83\x81\x81\x5b\x83\x57\x82\xcd %d "
+    "\x96\x87\x96\xda\x82\xcc\x83\x66\x83\x42\x83\x58\x83\x4e\x82\xcc\x93\x72"
+    "\x92\x86\x82\xc5\x8f\x49\x82\xed\x82\xc1\x82\xc4\x82\xa2\x82\xdc\x82\xb7"
+    " (%d/%d \x83\x6f\x83\x43\x83\x67).\n";
+// "%d 枚目より後のディスクは読み込んでいません.\n": disks past the limit
+constexpr const char* kDisksLeftOutFormat =
+    "%d \x96\x87\x96\xda\x82\xe6\x82\xe8\x8c\xe3\x82\xcc\x83\x66\x83\x42"
+    "\x83\x58\x83\x4e\x82\xcd\x93\xc7\x82\xdd\x8d\x9e\x82\xf1\x82\xc5\x82\xa2"
+    "\x82\xdc\x82\xb9\x82\xf1.\n";
 // "%s は読み取りエラーを含みます (C %d H %d R %d: %s).\n", with what the
 // image records of the first damaged sector.
 constexpr const char* kReadErrorFormat =
@@ -64,15 +81,11 @@ constexpr const char* kOutputLost =
     "\x95\x57\x8f\x80\x8f\x6f\x97\xcd\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf"
     "\x82\xdc\x82\xb9\x82\xf1.\n";
 
-// The boot sector: C 0, H 0, R 1, N 2 of track 0. The signature lies at
-// bytes 3..9 and the disk digit at byte 10.
-constexpr int kBootTrack = 0;
-constexpr int kBootSectorR = 1;
+// Every sector the rippers read, the boot sector included, is 512 bytes
+// (N 2).
 constexpr int kSizeCode = 2;
 constexpr int kBootSectorSize = 512;
-constexpr int kSignatureOffset = 3;
-constexpr int kDigitOffset = 10;
-constexpr int kBootBytesNeeded = kDigitOffset + 1;
+constexpr int kBootBytesNeeded = kBootDigitOffset + 1;
 
 // Every disk of both titles has sectors 1..9 on each track side.
 constexpr int kFirstSector = 1;
@@ -80,9 +93,33 @@ constexpr int kLastSector = 9;
 
 constexpr int kNameBufferSize = 260;
 constexpr int kStatusTextSize = 64;
+constexpr int kReasonTextSize = 512;
+
+constexpr const char* kHelpFormat =
+    "Usage: %s [d88file]\n"
+    "Cuts the data files out of the %s disks held in the D88 disk image\n"
+    "d88file and writes them, byte for byte, into the current folder,\n"
+    "replacing files of the same names. Each disk is recognised by its boot\n"
+    "sector. Standard output names each disk found and each file cut;\n"
+    "standard error names each file that is missing, incomplete, cut from\n"
+    "sectors the image records as unreadable, or could not be written.\n"
+    "At most 64 disks of an image are read.\n"
+    "\n"
+    "Exit status: 0 when every file of the recognised disks was cut whole\n"
+    "(also from sectors recorded as unreadable); 1 when a file is missing\n"
+    "or incomplete, the image ends inside a disk or holds more than 64\n"
+    "disks, or the image, a file or standard output could not be read or\n"
+    "written, and on a usage error.\n"
+    "\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n"
+    "An image named --help or --version is given as ./--help.\n";
+constexpr const char* kVersionFormat = "%s " D88RIP_VERSION "\n";
 
 D88Image image;
+// What the run could not do: files not written, files not cut whole.
 int writeFailures = 0;
+int lostFiles = 0;
 
 // Says what the image records of a sector whose read failed; `buffer`
 // holds the text when it is not one of the fixed ones.
@@ -104,9 +141,17 @@ void ReportReadError(const char* name, const SectorInfo& sector) {
               sector.r, DescribeReadError(sector.status, buffer));
 }
 
+// Ends a message with the system's reason, printed as command-line text:
+// the system's words are no Shift-JIS.
+void EndWithReason(const SystemError& error) {
+  char reason[kReasonTextSize];
+  PrintArgument(ConsoleStream::kErr, DescribeError(error, reason, sizeof reason));
+  PrintText(ConsoleStream::kErr, kReasonEnd);
+}
+
 bool SignatureIs(const unsigned char* boot, const char* signature) {
-  return std::memcmp(boot + kSignatureOffset, signature, kSignatureLength) ==
-         0;
+  return std::memcmp(boot + kBootSignatureOffset, signature,
+                     kBootSignatureLength) == 0;
 }
 
 const DiskRecipe* FindRecipe(const TitleProfile& profile, char digit) {
@@ -155,7 +200,7 @@ void IdentifyAndRip(const TitleProfile& profile) {
     PrintText(ConsoleStream::kOut, kDiskNotRecognised);
   } else if (SignatureIs(boot, profile.signature)) {
     const DiskRecipe* recipe =
-        FindRecipe(profile, static_cast<char>(boot[kDigitOffset]));
+        FindRecipe(profile, static_cast<char>(boot[kBootDigitOffset]));
     if (recipe != nullptr) RunRecipe(*recipe);
   } else if (SignatureIs(boot, profile.userSignature)) {
     PrintText(ConsoleStream::kOut, kUserDiskFound);
@@ -171,7 +216,13 @@ bool CutFile(const char* name, int track, int c, int h, int r, int n,
   if (skip < 0 || size < 0 || skip > kTransferBufferSize - size) return false;
   const int got =
       image.ReadSectors(track, c, h, r, n, TransferBuffer, skip + size);
-  if (got == 0) return false;
+  // What a failed read of the image cut short is no file to keep.
+  if (image.ReadFailed()) return false;
+  if (got == 0) {
+    PrintFormat(ConsoleStream::kErr, kMissingFormat, name, c, h, r);
+    ++lostFiles;
+    return false;
+  }
   int available = got - skip;
   if (available < 0) available = 0;
   if (available > size) available = size;
@@ -179,18 +230,20 @@ bool CutFile(const char* name, int track, int c, int h, int r, int n,
   SectorInfo damaged;
   const bool hasReadError = image.FindReadError(track, c, h, r, n, skip,
                                                 skip + available, damaged);
-  // What a failed read of the image cut short is no file to keep.
   if (image.ReadFailed()) return false;
 
   PrintFormat(ConsoleStream::kOut, kCuttingFormat, name);
+  SystemError error;
   const bool written =
-      WriteFileReplacing(name, TransferBuffer + skip, available);
+      WriteFileReplacing(name, TransferBuffer + skip, available, error);
   if (available < size) {
     PrintFormat(ConsoleStream::kErr, kIncompleteFormat, name, available, size);
+    ++lostFiles;
   }
   if (hasReadError) ReportReadError(name, damaged);
   if (!written) {
-    PrintFormat(ConsoleStream::kErr, kWriteFailedFormat, name);
+    PrintFormat(ConsoleStream::kErr, kWriteFailedStart, name);
+    EndWithReason(error);
     ++writeFailures;
   }
   return written;
@@ -198,7 +251,40 @@ bool CutFile(const char* name, int track, int c, int h, int r, int n,
 
 namespace {
 
+// Names each disk that the image ends inside, and the disks past the
+// limit that were not read. Gives true when there was any.
+bool ReportWhatTheImageLacks() {
+  bool lacking = false;
+  for (int i = 0; i < image.GetDiskCount(); ++i) {
+    int present = 0;
+    int declared = 0;
+    if (image.GetDiskExtent(i, present, declared) && present < declared) {
+      PrintFormat(ConsoleStream::kErr, kImageEndsInsideDiskFormat, i + 1,
+                  present, declared);
+      lacking = true;
+    }
+  }
+  if (image.HasUnindexedDisks()) {
+    PrintFormat(ConsoleStream::kErr, kDisksLeftOutFormat, D88Image::kMaxDisks);
+    lacking = true;
+  }
+  return lacking;
+}
+
+// --help and --version; any other argument is an image's path.
+bool IsOption(const char* argument, const TitleProfile& profile, int& status) {
+  const char* format = std::strcmp(argument, "--help") == 0      ? kHelpFormat
+                       : std::strcmp(argument, "--version") == 0 ? kVersionFormat
+                                                                 : nullptr;
+  if (format == nullptr) return false;
+  PrintFormat(ConsoleStream::kOut, format, profile.program, profile.title);
+  status = FinishConsole() ? 0 : 1;
+  return true;
+}
+
 int Run(const TitleProfile& profile, int argc, char** argv) {
+  int status = 0;
+  if (argc == 2 && IsOption(argv[1], profile, status)) return status;
   if (argc != 2) {
     PrintText(ConsoleStream::kErr, kUsageStart);
     if (argc > 0 && argv[0] != nullptr) {
@@ -212,17 +298,20 @@ int Run(const TitleProfile& profile, int argc, char** argv) {
     return 1;
   }
   writeFailures = 0;
+  lostFiles = 0;
   for (int i = 0; i < image.GetDiskCount() && !image.ReadFailed(); ++i) {
     image.SelectDisk(i);
     image.SetSectorRange(kFirstSector, kLastSector);
     if (!image.ReadFailed()) IdentifyAndRip(profile);
   }
-  bool failed = writeFailures > 0;
+  bool failed = writeFailures > 0 || lostFiles > 0;
   // The walk ended at the failed read; the files cut before it stay.
   if (image.ReadFailed()) {
-    PrintText(ConsoleStream::kErr, kReadFailed);
+    PrintText(ConsoleStream::kErr, kReadFailedStart);
+    EndWithReason(image.GetFileError());
     failed = true;
   }
+  if (ReportWhatTheImageLacks()) failed = true;
   // The files are written; progress that never reached standard output is
   // still a failure to report.
   if (!FinishConsole()) {

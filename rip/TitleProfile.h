@@ -4,7 +4,7 @@
 // boot-sector signatures, and per disk digit the message to print and the
 // files to cut from known sector positions.
 
-constexpr int kSignatureLength = 7;
+#include "d88/D88Format.h"
 
 // "を認識しました" ("... was recognised") in Shift-JIS, for the recognition
 // messages: "Disk 3 " RECOGNISED_SJIS ".\n". A macro, so that each message
@@ -52,8 +52,10 @@ struct DiskRecipe {
 };
 
 struct TitleProfile {
-  const char* signature;      // kSignatureLength bytes, no terminator needed
-  const char* userSignature;  // kSignatureLength bytes
+  const char* signature;      // kBootSignatureLength bytes, no terminator
+  const char* userSignature;  // kBootSignatureLength bytes
   const DiskRecipe* recipes;
   int recipeCount;
+  const char* program;        // the program's name, for --help and --version
+  const char* title;          // the title's name, for --help
 };

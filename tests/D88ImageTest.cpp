@@ -88,12 +88,57 @@ TEST_F(D88ImageTest, OpenFailsForMissingFilesAndFolders) {
   EXPECT_TRUE(image.Open(nullptr));
 }
 
-TEST_F(D88ImageTest, IndexesAtMost64Disks) {
-  DiskSpec tiny;
-  ASSERT_TRUE(OpenDisks(std::vector<DiskSpec>(70, tiny)));
-  EXPECT_EQ(image.GetDiskCount(), 64);
-  EXPECT_TRUE(image.SelectDisk(63));
-  EXPECT_FALSE(image.SelectDisk(64));
+// Disks past the 64th are not indexed, and a whole header where the 65th
+// would begin says that there are such disks.
+TEST_F(D88ImageTest, IndexesAtMost64DisksAndTellsOfMore) {
+  const struct {
+    int disks;
+    std::size_t trailing;
+    bool more;
+  } cases[] = {{64, 0, false}, {64, 687, false}, {65, 0, true}, {70, 0, true}};
+  for (const auto& test : cases) {
+    Bytes bytes = BuildImage(std::vector<DiskSpec>(test.disks, DiskSpec()));
+    bytes.insert(bytes.end(), test.trailing, 0);
+    ASSERT_TRUE(OpenBytes(bytes));
+    EXPECT_EQ(image.GetDiskCount(), 64);
+    EXPECT_TRUE(image.SelectDisk(63));
+    EXPECT_FALSE(image.SelectDisk(64));
+    EXPECT_EQ(image.HasUnindexedDisks(), test.more) << test.disks;
+  }
+  image.Close();
+  EXPECT_FALSE(image.HasUnindexedDisks());
+}
+
+// Each disk's declared size against what the file holds of it: a cut
+// inside the second disk leaves the first whole.
+TEST_F(D88ImageTest, ExtentsTellWhereTheImageEndsInsideADisk) {
+  const Bytes whole = BuildImage(
+      {d88build::FormattedDisk(2), d88build::FormattedDisk(2)});
+  const int size = static_cast<int>(whole.size() / 2);
+  ASSERT_TRUE(OpenBytes(Bytes(whole.begin(), whole.end() - 100)));
+  const struct {
+    int index;
+    bool valid;
+    int present;
+    int declared;
+  } expected[] = {{0, true, size, size}, {1, true, size - 100, size},
+                  {2, false, 0, 0}, {-1, false, 0, 0}};
+  for (const auto& disk : expected) {
+    int present = 0;
+    int declared = 0;
+    EXPECT_EQ(image.GetDiskExtent(disk.index, present, declared), disk.valid);
+    if (!disk.valid) continue;
+    EXPECT_EQ(present, disk.present) << disk.index;
+    EXPECT_EQ(declared, disk.declared) << disk.index;
+  }
+  // A negative size field declares nothing to miss.
+  DiskSpec negative = d88build::FormattedDisk(1);
+  negative.sizeField = 0x80000000u;
+  ASSERT_TRUE(OpenDisks({negative}));
+  int present = 0;
+  int declared = 0;
+  ASSERT_TRUE(image.GetDiskExtent(0, present, declared));
+  EXPECT_EQ(present, declared);
 }
 
 // A size field that cannot lead to another header, or that would carry the

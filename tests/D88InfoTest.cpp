@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <set>
 
 #include "ProgramRun.h"
 #include "builder/D88Builder.h"
@@ -106,13 +107,16 @@ TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
   disk.tracks[0][0].data[3] = 'O';
   disk.tracks[0][0].data[4] = 0x7f;
   Bytes image = d88build::BuildImage({disk});
+  const std::string declared = std::to_string(image.size());
   // The image ends inside the first sector's data.
   image.resize(d88build::kHeaderSize + d88build::kSectorHeaderSize + 5);
-  EXPECT_EQ(RunOn(image, {"--tracks"}).out,
+  const auto cut = RunOn(image, {"--tracks"});
+  EXPECT_EQ(cut.out,
             "image disks 1\n"
             "disk 0 name \"FORMATTED\" media 0x10 2DD protected no tracks 1 "
-            "boot \"O\\x7f\"\n"
+            "truncated 709/" + declared + " boot \"O\\x7f\"\n"
             "disk 0 track 0 c 0 h 0 sectors 1 ids 00.00.01.02\n");
+  EXPECT_EQ(cut.status, 0);
 
   // Each track lists its own sectors: no track made up from the first
   // sector header of a short header, none running on into the next track
@@ -139,11 +143,28 @@ TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
   }
 }
 
+// 64 disks are listed; one more is named on standard error and fails.
+TEST_F(D88Info, DisksPastTheLimitAreNamed) {
+  for (const int disks : {64, 65}) {
+    const auto result = RunOn(d88build::BuildImage(
+        std::vector<DiskSpec>(disks, d88build::FormattedDisk(1))));
+    EXPECT_EQ(result.out.rfind("image disks 64\n", 0), 0u);
+    EXPECT_NE(result.out.find("\ndisk 63 "), std::string::npos);
+    EXPECT_EQ(result.out.find("\ndisk 64 "), std::string::npos);
+    EXPECT_EQ(result.status, disks == 64 ? 0 : 1);
+    EXPECT_EQ(result.err,
+              disks == 64 ? "" : "d88info: disks past the 64th were not listed\n");
+  }
+}
+
 TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
   const std::string d88info = progrun::ProgramPath("d88info");
   const auto help = progrun::Run(d88info, {"--help"}, dir.path());
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: d88info [--tracks] [--map] IMAGE\n", 0), 0u);
+  const auto version = progrun::Run(d88info, {"--version"}, dir.path());
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "d88info " D88RIP_VERSION "\n");
   for (const std::vector<std::string>& args : {std::vector<std::string>{},
                                                {"--tracks"},
                                                {"a", "b"},
@@ -160,13 +181,19 @@ TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
     ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
     paths.push_back("fifo");
   }
+  // Each says why, and each reason is its own.
+  std::set<std::string> reasons;
   for (const std::string& path : paths) {
     const auto unreadable = progrun::Run(d88info, {path}, dir.path());
     EXPECT_EQ(unreadable.status, 1);
     EXPECT_EQ(unreadable.out, "");
-    EXPECT_EQ(unreadable.err,
-              "d88info: cannot open " + path + " as a file\n");
+    const std::string start = "d88info: cannot open " + path + ": ";
+    ASSERT_EQ(unreadable.err.rfind(start, 0), 0u) << unreadable.err;
+    ASSERT_GT(unreadable.err.size(), start.size() + 1) << unreadable.err;
+    EXPECT_EQ(unreadable.err.back(), '\n');
+    reasons.insert(unreadable.err.substr(start.size()));
   }
+  EXPECT_EQ(reasons.size(), paths.size());
 }
 
 // A read of the image that fails part way, at each read in turn: the
@@ -192,7 +219,9 @@ TEST_F(D88Info, FailedReadEndsTheListingWithAMessage) {
       break;
     }
     EXPECT_EQ(result.status, 1) << k;
-    EXPECT_EQ(result.err, "d88info: cannot read " + path + "\n") << k;
+    EXPECT_EQ(result.err,
+              "d88info: cannot read " + path + ": Input/output error\n")
+        << k;
     EXPECT_EQ(clean.out.rfind(result.out, 0), 0u) << k << result.out;
   }
 }

@@ -27,18 +27,24 @@ inline const std::string kNotRecognised =
 inline const std::string kOpenFailed =
     "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x83\x49\x81\x5b\x83\x76\x83\x93"
     "\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1.\n";
-// "ファイルを読み込めません.\n"
-inline const std::string kReadFailed =
+// "ファイルを読み込めません (", followed by the reason and ").\n"
+inline const std::string kReadFailedStart =
     "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x93\xc7\x82\xdd\x8d\x9e"
-    "\x82\xdf\x82\xdc\x82\xb9\x82\xf1.\n";
+    "\x82\xdf\x82\xdc\x82\xb9\x82\xf1 (";
 // "標準出力に書き込めません.\n"
 inline const std::string kOutputLost =
     "\x95\x57\x8f\x80\x8f\x6f\x97\xcd\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf"
     "\x82\xdc\x82\xb9\x82\xf1.\n";
 // "<name> は不完全です (<got>/<size> バイト).\n"
 std::string Incomplete(const std::string& name, int got, int size);
-// "<name> を書き込めません.\n"
-std::string WriteFailed(const std::string& name);
+// "<name> は見つかりません (C <c> H <h> R <r>).\n"
+std::string Missing(const std::string& name, int c, int h, int r);
+// "<name> を書き込めません (<reason>).\n"
+std::string WriteFailed(const std::string& name, const std::string& reason);
+// Standard error with the reason of each write failure replaced by "*",
+// for the Windows programs, whose reasons are the system's own words.
+// Fails the test where a reason is empty.
+std::string MaskReasons(const std::string& err);
 // "<name> は読み取りエラーを含みます (C <c> H <h> R <r>: <what>).\n"
 std::string ReadError(const std::string& name, int c, int h, int r,
                       const std::string& what);
@@ -84,12 +90,19 @@ void ExpectExactlyFiles(const std::filesystem::path& dir,
 using SectorBytes = std::function<int(int track, int r)>;
 
 // Checks a run over one disk whose sectors hold only `available` bytes: a
-// file whose first sector is short is left out without a word, a file whose
-// run breaks off later is written with the whole sectors read before the
-// break and reported as incomplete.
+// file whose first sector is short is left out and named as missing, a file
+// whose run breaks off later is written with the whole sectors read before
+// the break and named as incomplete; either makes the status 1.
+// `errTail` is what standard error ends with after the files' messages.
 void ExpectDamagedRun(const progrun::RunResult& result,
                       const std::filesystem::path& dir,
-                      const ExpectedDisk& disk, const SectorBytes& available);
+                      const ExpectedDisk& disk, const SectorBytes& available,
+                      const std::string& errTail = "");
+
+// "イメージは <disk> 枚目のディスクの途中で終わっています (<present>/<declared> バイト).\n"
+std::string ImageEndsInsideDisk(int disk, int present, int declared);
+// "64 枚目より後のディスクは読み込んでいません.\n"
+extern const std::string kDisksLeftOut;
 
 // Runs the title's program on `image` in a fresh folder `dir`.
 progrun::RunResult RunOn(const Title& title, const d88build::Bytes& image,

@@ -29,15 +29,17 @@ cmake --build --preset default -j2 >/dev/null
 ctest --test-dir "$linux" -L windows -j2 --output-on-failure
 
 (cd "$windows" && rm -f d88rip-*.zip && cpack -G ZIP >/dev/null)
-expected='d88rip-1.0.0-win64/LICENSE
-d88rip-1.0.0-win64/README.md
-d88rip-1.0.0-win64/d88info.exe
-d88rip-1.0.0-win64/pelkrip.exe
-d88rip-1.0.0-win64/voskrip.exe'
-files=$(cd "$windows" && cmake -E tar tf d88rip-1.0.0-win64.zip | sort)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$windows/CMakeCache.txt")
+top_folder="d88rip-$version-win64"
+expected="$top_folder/LICENSE
+$top_folder/README.md
+$top_folder/d88info.exe
+$top_folder/pelkrip.exe
+$top_folder/voskrip.exe"
+files=$(cd "$windows" && cmake -E tar tf "$top_folder.zip" | sort)
 if [ "$files" != "$expected" ]; then
   echo "unexpected file list in the zip:"
   echo "$files"
   exit 1
 fi
-echo "build-windows/d88rip-1.0.0-win64.zip: the three programs, README and LICENSE"
+echo "build-windows/$top_folder.zip: the three programs, README and LICENSE"

@@ -142,4 +142,6 @@ const TitleProfile kPelkProfile = {
     "Pelk_UD",  // user signature
     kRecipes,
     static_cast<int>(std::size(kRecipes)),
+    "pelkrip",
+    "Pelk",
 };

@@ -146,4 +146,6 @@ const TitleProfile kVoskProfile = {
     "Vosk_UD",  // user signature
     kRecipes,
     static_cast<int>(std::size(kRecipes)),
+    "voskrip",
+    "Vosk",
 };
