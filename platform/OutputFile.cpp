@@ -29,14 +29,17 @@ const Handle kNoFile = INVALID_HANDLE_VALUE;
 
 long ProcessId() { return static_cast<long>(GetCurrentProcessId()); }
 
+// The temporary's path as the wide calls take it, made once when it is
+// created: moving or removing it never hangs on converting it again.
+wchar_t temporaryWide[kMaxWidePath];
+
 // Only if nothing of that name exists. Shared for deletion, so that an
 // interruption can remove it while it is open.
 Handle CreateNew(const char* path) {
-  static wchar_t wide[kMaxWidePath];
-  if (!ToWidePath(path, wide)) return kNoFile;
-  return systemCalls.createFile(wide, GENERIC_WRITE, FILE_SHARE_DELETE,
-                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+  if (!ToWidePath(path, temporaryWide)) return kNoFile;
+  return systemCalls.createFile(temporaryWide, GENERIC_WRITE,
+                                FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 bool WriteAll(Handle file, const unsigned char* data, int size) {
@@ -64,20 +67,19 @@ bool NameTaken(const SystemError& error) {
 
 constexpr unsigned long kNameTooLong = ERROR_FILENAME_EXCED_RANGE;
 
-// rename() on Windows refuses to replace an existing file.
-bool MoveIntoPlace(const char* from, const char* to) {
-  static wchar_t wideFrom[kMaxWidePath];
+// Moves the temporary CreateNew made; rename() on Windows refuses to
+// replace an existing file.
+bool MoveTemporary(const char*, const char* to) {
   static wchar_t wideTo[kMaxWidePath];
-  return ToWidePath(from, wideFrom) && ToWidePath(to, wideTo) &&
+  return ToWidePath(to, wideTo) &&
          systemCalls.moveFile(
-             wideFrom, wideTo,
+             temporaryWide, wideTo,
              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-void RemoveFile(const char* path) {
-  static wchar_t wide[kMaxWidePath];
-  if (ToWidePath(path, wide)) systemCalls.deleteFile(wide);
-}
+void RemoveTemporary(const char*) { systemCalls.deleteFile(temporaryWide); }
+
+TemporaryPath PathToMark(const char*) { return temporaryWide; }
 
 #else
 
@@ -113,11 +115,13 @@ bool NameTaken(const SystemError& error) { return error.code == EEXIST; }
 
 constexpr unsigned long kNameTooLong = ENAMETOOLONG;
 
-bool MoveIntoPlace(const char* from, const char* to) {
+bool MoveTemporary(const char* from, const char* to) {
   return systemCalls.rename(from, to) == 0;
 }
 
-void RemoveFile(const char* path) { systemCalls.unlink(path); }
+void RemoveTemporary(const char* path) { systemCalls.unlink(path); }
+
+TemporaryPath PathToMark(const char* path) { return path; }
 
 #endif
 
@@ -138,7 +142,7 @@ Handle CreateTemporary(const char* name, char* temporaryName,
     HoldInterruptions();
     const Handle file = CreateNew(temporaryName);
     error = LastSystemError();
-    if (file != kNoFile) MarkTemporary(temporaryName);
+    if (file != kNoFile) MarkTemporary(PathToMark(temporaryName));
     ReleaseInterruptions();
     if (file != kNoFile) return file;
     if (!NameTaken(error)) return kNoFile;
@@ -163,9 +167,9 @@ bool WriteFileReplacing(const char* name, const unsigned char* data, int size,
     written = false;
   }
   HoldInterruptions();
-  const bool moved = written && MoveIntoPlace(temporaryName, name);
+  const bool moved = written && MoveTemporary(temporaryName, name);
   if (written && !moved) error = LastSystemError();
-  if (!moved) RemoveFile(temporaryName);
+  if (!moved) RemoveTemporary(temporaryName);
   MarkTemporary(nullptr);
   ReleaseInterruptions();
   return moved;

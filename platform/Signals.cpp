@@ -7,27 +7,13 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <cwchar>
+
 #include "platform/WidePath.h"
 #else
 #include <signal.h>
 #include <unistd.h>
 #endif
-
-namespace {
-
-// The temporary's name; only changed while interruptions are held, so a
-// handler never sees it half written.
-constexpr int kMaxPath = 4096;
-char temporary[kMaxPath];
-
-}  // namespace
-
-void MarkTemporary(const char* path) {
-  temporary[0] = '\0';
-  if (path == nullptr) return;
-  const std::size_t length = std::strlen(path);
-  if (length < sizeof temporary) std::memcpy(temporary, path, length + 1);
-}
 
 #ifdef _WIN32
 
@@ -48,13 +34,18 @@ BOOL WINAPI OnControlEvent(DWORD event) {
   EnterCriticalSection(&lock);
   // The file was opened to allow this: it goes once its handle is closed,
   // at the latest when the process ends.
-  if (temporary[0] != '\0' && ToWidePath(temporary, temporaryWide)) {
-    systemCalls.deleteFile(temporaryWide);
-  }
+  if (temporaryWide[0] != L'\0') systemCalls.deleteFile(temporaryWide);
   return FALSE;
 }
 
 }  // namespace
+
+void MarkTemporary(TemporaryPath path) {
+  temporaryWide[0] = L'\0';
+  if (path == nullptr) return;
+  const std::size_t length = std::wcslen(path);
+  if (length < kMaxWidePath) std::wmemcpy(temporaryWide, path, length + 1);
+}
 
 void RemoveTemporaryOnInterruption() {
   if (handling) return;
@@ -76,6 +67,11 @@ void ReleaseInterruptions() {
 #else
 
 namespace {
+
+// The temporary's name; only changed while interruptions are held, so a
+// handler never sees it half written.
+constexpr int kMaxPath = 4096;
+char temporary[kMaxPath];
 
 constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -110,6 +106,13 @@ void Ignore(int signal) {
 }
 
 }  // namespace
+
+void MarkTemporary(TemporaryPath path) {
+  temporary[0] = '\0';
+  if (path == nullptr) return;
+  const std::size_t length = std::strlen(path);
+  if (length < sizeof temporary) std::memcpy(temporary, path, length + 1);
+}
 
 void RemoveTemporaryOnInterruption() {
   struct sigaction handler;

@@ -19,8 +19,14 @@ void ReportFailedWritesAsErrors();
 // Names the temporary file an interruption removes; null for none. Call it
 // between HoldInterruptions and ReleaseInterruptions, together with
 // creating or moving that file, so that no interruption falls between the
-// two.
-void MarkTemporary(const char* path);
+// two. On Windows the path is the one the wide file calls took (see
+// platform/WidePath.h), so that the handler only has to delete it.
+#ifdef _WIN32
+using TemporaryPath = const wchar_t*;
+#else
+using TemporaryPath = const char*;
+#endif
+void MarkTemporary(TemporaryPath path);
 
 // From HoldInterruptions to ReleaseInterruptions an interruption waits; it
 // takes effect on release. The two come in pairs and do not nest.

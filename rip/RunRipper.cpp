@@ -216,6 +216,14 @@ bool CutFile(const char* name, int track, int c, int h, int r, int n,
   if (skip < 0 || size < 0 || skip > kTransferBufferSize - size) return false;
   const int got =
       image.ReadSectors(track, c, h, r, n, TransferBuffer, skip + size);
+  int available = got - skip;
+  if (available < 0) available = 0;
+  if (available > size) available = size;
+  // Only sectors whose bytes go into the file count.
+  SectorInfo damaged;
+  const bool hasReadError =
+      got > 0 && image.FindReadError(track, c, h, r, n, skip,
+                                     skip + available, damaged);
   // What a failed read of the image cut short is no file to keep.
   if (image.ReadFailed()) return false;
   if (got == 0) {
@@ -223,14 +231,6 @@ bool CutFile(const char* name, int track, int c, int h, int r, int n,
     ++lostFiles;
     return false;
   }
-  int available = got - skip;
-  if (available < 0) available = 0;
-  if (available > size) available = size;
-  // Only sectors whose bytes go into the file count.
-  SectorInfo damaged;
-  const bool hasReadError = image.FindReadError(track, c, h, r, n, skip,
-                                                skip + available, damaged);
-  if (image.ReadFailed()) return false;
 
   PrintFormat(ConsoleStream::kOut, kCuttingFormat, name);
   SystemError error;
@@ -323,12 +323,21 @@ int Run(const TitleProfile& profile, int argc, char** argv) {
 
 }  // namespace
 
-int RunRipper(const TitleProfile& profile, int argc, char** argv) {
+int RunRipperWithArguments(const TitleProfile& profile, int argc,
+                           char** argv) {
   SetUpConsole();
   ReportFailedWritesAsErrors();
   RemoveTemporaryOnInterruption();
+  const int status = Run(profile, argc, argv);
+  // Nothing is read after the walk; a caller that goes on (a test) may
+  // then remove the image, which Windows refuses while it is open.
+  image.Close();
+  return status;
+}
+
+int RunRipper(const TitleProfile& profile, int argc, char** argv) {
   const CommandLine line = GetCommandLineArguments(argc, argv);
-  const int status = Run(profile, line.count, line.arguments);
+  const int status = RunRipperWithArguments(profile, line.count, line.arguments);
   HoldOwnConsoleWindow(line.count == 2);
   return status;
 }

@@ -17,6 +17,12 @@
 // A single argument --help or --version prints the help or the version.
 int RunRipper(const TitleProfile& profile, int argc, char** argv);
 
+// The same run with the arguments as given, UTF-8 on every platform, where
+// RunRipper takes them from the system on Windows; and without holding a
+// console window of its own open. For callers that run it in-process.
+int RunRipperWithArguments(const TitleProfile& profile, int argc,
+                           char** argv);
+
 // Reads skip + size bytes of the current disk starting at sector
 // (track, c, h, r, n) and writes the `size` bytes after the first `skip` to
 // the file `name`, replacing it whole. Prints the cutting line first.

@@ -1,0 +1,321 @@
+// The platform layer's system calls made to fail, come up short or be
+// interrupted, one call at a time, through its call table, in a ripper run
+// in this process: the same tests on POSIX systems and on Windows.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#else
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#endif
+
+#include "builder/D88Builder.h"
+#include "platform/OutputFile.h"
+#include "platform/Signals.h"
+#include "platform/SystemCalls.h"
+#include "rip/RunRipper.h"
+#include "titles/pelk/PelkProfile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+enum class Mode { kCount, kFail, kShort, kInterrupt };
+using Call = void (*)();
+
+struct Injection {
+  Call target = nullptr;  // the fake whose calls count
+  Mode mode = Mode::kCount;
+  long k = 0;             // the call struck, from 1
+  bool fromKOn = false;   // and every one after it
+  long calls = 0;
+} injection;
+
+// Where a read or a write can come up short, and the entries whose
+// failure a run may shrug off: setting up signals, removing what is gone
+// anyway, and closing the image after the walk, the last close of a run.
+#ifdef _WIN32
+enum Entries { kRead = 4, kWrite = 5, kClose = 6 };
+constexpr auto kCloseEntry = &SystemCalls::closeHandle;
+const std::set<int> kHarmless = {2, 8, 10};
+PHANDLER_ROUTINE handler = nullptr;  // the interruption handler
+void Shorten(HANDLE&, LPVOID&, DWORD& n, LPDWORD&, LPOVERLAPPED&) { n -= n / 2; }
+void Shorten(HANDLE&, LPCVOID&, DWORD& n, LPDWORD&, LPOVERLAPPED&) { n -= n / 2; }
+void Track(BOOL, PHANDLER_ROUTINE routine, BOOL) { handler = routine; }
+#else
+enum Entries { kRead = 2, kWrite = 3, kClose = 4 };
+constexpr auto kCloseEntry = &SystemCalls::close;
+const std::set<int> kHarmless = {6, 7, 8};
+void Shorten(int&, void*&, size_t& n, off_t&) { n -= n / 2; }
+void Shorten(int&, const void*&, size_t& n) { n -= n / 2; }
+#endif
+template <typename... A> void Shorten(A&...) {}
+template <typename R, typename... A> void Track(R, A...) {}
+
+template <typename R> R Failure() {
+#ifdef _WIN32
+  SetLastError(ERROR_GEN_FAILURE);
+  if constexpr (std::is_pointer_v<R>) return INVALID_HANDLE_VALUE;
+  return 0;
+#else
+  errno = injection.mode == Mode::kInterrupt ? EINTR : EIO;
+  return -1;
+#endif
+}
+
+// Stands in for one entry of the table: the real call, unless it is struck.
+// A close that fails has closed all the same, as the systems' do.
+template <typename P, P SystemCalls::*M> struct Fake;
+template <typename R, typename... A, R (*SystemCalls::*M)(A...)>
+struct Fake<R (*)(A...), M> {
+  static R Call(A... a) {
+    if (injection.target == reinterpret_cast<::Call>(&Call) &&
+        ++injection.calls >= injection.k && injection.mode != Mode::kCount &&
+        (injection.fromKOn || injection.calls == injection.k)) {
+      if (injection.mode != Mode::kShort) {
+        if (Closes()) (kRealSystemCalls.*M)(a...);
+        return Failure<R>();
+      }
+      Shorten(a...);
+    }
+    const R result = (kRealSystemCalls.*M)(a...);
+    Track(result, a...);
+    return result;
+  }
+  static bool Closes() {
+    return reinterpret_cast<::Call>(kRealSystemCalls.*M) ==
+           reinterpret_cast<::Call>(kRealSystemCalls.*kCloseEntry);
+  }
+};
+template <typename T> struct Entry;
+template <typename P> struct Entry<P SystemCalls::*> { using Pointer = P; };
+template <auto M> Call FakeOf() {
+  using F = Fake<typename Entry<decltype(M)>::Pointer, M>;
+  systemCalls.*M = F::Call;
+  return reinterpret_cast<Call>(&F::Call);
+}
+
+// Fakes every entry of the table; gives their identities, in table order.
+std::vector<Call> InstallFakes() {
+  using S = SystemCalls;
+#ifdef _WIN32
+  return {FakeOf<&S::createFile>(),   FakeOf<&S::getFileType>(),
+          FakeOf<&S::getFileAttributes>(), FakeOf<&S::getFileSize>(),
+          FakeOf<&S::readFile>(),     FakeOf<&S::writeFile>(),
+          FakeOf<&S::closeHandle>(),  FakeOf<&S::moveFile>(),
+          FakeOf<&S::deleteFile>(),   FakeOf<&S::getFullPathName>(),
+          FakeOf<&S::setConsoleCtrlHandler>()};
+#else
+  return {FakeOf<&S::open>(),    FakeOf<&S::fstat>(),  FakeOf<&S::pread>(),
+          FakeOf<&S::write>(),   FakeOf<&S::close>(),  FakeOf<&S::rename>(),
+          FakeOf<&S::unlink>(),  FakeOf<&S::sigaction>(),
+          FakeOf<&S::sigprocmask>()};
+#endif
+}
+
+std::string ReadAll(const fs::path& path) {
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
+}
+
+const std::string kOlder = "older";
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+  std::map<std::string, std::string> files;  // what the folder holds
+};
+
+class PlatformFaults : public ::testing::Test {
+ protected:
+  // Disk 4 of the first title, whose first file runs on into the next
+  // track side, which a long sector puts in another of the reader's 64 KiB
+  // blocks; and Disk 2, which yields no file.
+  void SetUp() override {
+    root = fs::temp_directory_path() /
+           ("d88rip-platform-" + std::to_string(getpid()));
+    fs::create_directories(root);
+    entries = InstallFakes();
+    d88build::DiskSpec disk4 = d88build::FormattedDisk();
+    d88build::SetBootSignature(disk4, "Pelk_No", '2');
+    d88build::SectorRecord longSector;
+    longSector.c = 32, longSector.h = 1, longSector.r = 0xf0;
+    longSector.data.assign(65000, 0xe5);
+    disk4.tracks[65].push_back(longSector);
+    d88build::DiskSpec disk2 = d88build::FormattedDisk(1);
+    d88build::SetBootSignature(disk2, "Pelk_No", '9');
+    image = (root / "set.d88").string();
+    d88build::WriteFile(image, d88build::BuildImage({disk4, disk2}));
+    clean = RunIn(false);
+    ASSERT_EQ(clean.status, 0);
+    ASSERT_EQ(clean.files.size(), 5u);
+  }
+  void TearDown() override {
+    systemCalls = kRealSystemCalls;
+    fs::current_path(root.parent_path());
+    fs::remove_all(root);
+  }
+
+  // Runs pelkrip on the image in a fresh folder holding, when `older`,
+  // the older file under each name and, under the name this run would
+  // give its first temporary, one that a run killed outright left; the
+  // streams go to files.
+  Outcome RunIn(bool older) {
+    const fs::path folder = root / "run";
+    fs::create_directory(folder);
+    for (const auto& [file, bytes] : clean.files) {
+      if (older) std::ofstream(folder / file, std::ios::binary) << kOlder;
+    }
+    if (older) std::ofstream(folder / kLeftover, std::ios::binary) << kOlder;
+    fs::current_path(folder);
+    std::fflush(stdout);
+    const int saved[] = {dup(1), dup(2)};
+    for (int fd : {1, 2}) {
+      std::FILE* file = std::fopen(
+          (root / std::to_string(fd)).string().c_str(), "wb");
+      dup2(fileno(file), fd);
+      std::fclose(file);
+    }
+    std::string argument = image;
+    char program[] = "pelkrip";
+    char* argv[] = {program, argument.data(), nullptr};
+    Outcome run;
+    run.status = RunRipperWithArguments(kPelkProfile, 2, argv);
+    std::fflush(stdout);
+    for (int fd : {1, 2}) dup2(saved[fd - 1], fd), close(saved[fd - 1]);
+#ifndef _WIN32
+    sigset_t none;  // a failed call that was to unblock them did not
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+#endif
+    fs::current_path(root);
+    run.out = ReadAll(root / "1");
+    run.err = ReadAll(root / "2");
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      run.files[entry.path().filename().string()] = ReadAll(entry.path());
+    }
+    fs::remove_all(folder);
+    return run;
+  }
+
+  // Each file is the older one or the clean run's, the leftover is as it
+  // was, and nothing else is there. A run that is not the clean one fails,
+  // says so and names each file it announced and did not write; each file
+  // written was announced.
+  void ExpectSound(const Outcome& run) {
+    EXPECT_EQ(run.files.size(), clean.files.size() + 1) << "a file gone or left";
+    for (const auto& [name, bytes] : run.files) {
+      if (name == kLeftover && bytes == kOlder) continue;
+      const auto cleanFile = clean.files.find(name);
+      ASSERT_NE(cleanFile, clean.files.end()) << "a stray file " << name;
+      EXPECT_TRUE(bytes == kOlder || bytes == cleanFile->second) << name;
+      const bool announced =
+          run.out.find("cutting ... " + name + "\n") != std::string::npos;
+      const bool named = run.err.find(name) != std::string::npos;
+      EXPECT_TRUE(bytes == kOlder ? !announced || named : announced) << name;
+      EXPECT_TRUE(run.status != 0 || bytes != kOlder) << name;
+    }
+    EXPECT_EQ(run.status == 0, run.err.empty()) << run.err;
+    EXPECT_TRUE(run.status == 0 ? run.out == clean.out : run.status == 1);
+  }
+
+  const std::string kLeftover = "MUS400." + std::to_string(getpid()) + ".0.tmp";
+  fs::path root;
+  std::vector<Call> entries;
+  std::string image;
+  Outcome clean;
+};
+
+// Each call of each entry in turn fails (once, and from there on), comes
+// up short, or is interrupted. A short or interrupted call is made good.
+TEST_F(PlatformFaults, EveryCallFailingAnywhereLosesNothing) {
+  std::vector<std::pair<int, Mode>> rows;
+  for (int entry = 0; entry < static_cast<int>(entries.size()); ++entry) {
+    rows.push_back({entry, Mode::kFail});
+  }
+  for (const int entry : {kRead, kWrite}) {
+    rows.push_back({entry, Mode::kShort});
+#ifndef _WIN32
+    rows.push_back({entry, Mode::kInterrupt});
+#endif
+  }
+  for (const auto& [entry, mode] : rows) {
+    injection = Injection{entries[entry]};
+    ASSERT_EQ(RunIn(false).status, 0);
+    const long calls = injection.calls;
+    for (long k = 1; k <= calls; ++k) {
+      for (const bool fromKOn : {false, true}) {
+        if (fromKOn && mode != Mode::kFail) continue;
+        SCOPED_TRACE("entry " + std::to_string(entry) + " mode " +
+                     std::to_string(static_cast<int>(mode)) + " call " +
+                     std::to_string(k) + (fromKOn ? " on" : ""));
+        injection = Injection{entries[entry], mode, k, fromKOn};
+        const Outcome run = RunIn(true);
+        ExpectSound(run);
+        const bool mayPass =
+            kHarmless.count(entry) > 0 || (entry == kClose && k == calls);
+        if (mode != Mode::kFail || !mayPass) {
+          EXPECT_EQ(run.status, mode == Mode::kFail ? 1 : 0);
+        }
+      }
+    }
+  }
+}
+
+// Interrupted in the middle of writing a file, the program removes the
+// temporary and ends; the older file stays. On Windows the handler runs on
+// a thread of its own, and Windows ends the process once it has run.
+#ifdef _WIN32
+BOOL WINAPI InterruptedWrite(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) {
+  std::thread([] { handler(CTRL_C_EVENT); }).join();
+  ExitProcess(3);
+}
+const auto kEnded = ::testing::ExitedWithCode(3);
+#else
+ssize_t InterruptedWrite(int, const void*, size_t) {
+  raise(SIGTERM);
+  return -1;
+}
+const auto kEnded = ::testing::KilledBySignal(SIGTERM);
+#endif
+
+TEST_F(PlatformFaults, InterruptionInAWriteRemovesTheTemporary) {
+  // The same folder in this process and in the one that dies.
+  const fs::path folder = fs::temp_directory_path() / "d88rip-interrupted";
+  fs::remove_all(folder);
+  fs::create_directory(folder);
+  std::ofstream(folder / "MUS400", std::ios::binary) << kOlder;
+  const auto interruptedWrite = [&] {
+    fs::current_path(folder);
+#ifdef _WIN32
+    systemCalls.writeFile = InterruptedWrite;
+#else
+    systemCalls.write = InterruptedWrite;
+#endif
+    RemoveTemporaryOnInterruption();
+    SystemError error;
+    const unsigned char data[] = {1, 2, 3};
+    WriteFileReplacing("MUS400", data, 3, error);
+  };
+  EXPECT_EXIT(interruptedWrite(), kEnded, "");
+  EXPECT_EQ(ReadAll(folder / "MUS400"), kOlder);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
+  fs::remove_all(folder);
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+// Windows paths as the wide file calls get them.
+
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+
+#include <cwchar>
+#include <string>
+
+#include "platform/OutputFile.h"
+#include "platform/SystemCalls.h"
+
+namespace {
+
+// The classic length limit holds for the full path, also of a short name
+// in a deep folder: such a name reaches CreateFileW prefixed and full.
+TEST(WidePath, LongFullPathsArePrefixed) {
+  static std::wstring folder;
+  static std::wstring given;
+  static std::wstring created;
+  systemCalls.getFullPathName = [](LPCWSTR path, DWORD size, LPWSTR out,
+                                   LPWSTR*) -> DWORD {
+    given = path;
+    const std::wstring full = folder + L"\\" + given;
+    std::wcsncpy(out, full.c_str(), size);
+    return static_cast<DWORD>(full.size());
+  };
+  systemCalls.createFile = [](LPCWSTR path, DWORD, DWORD,
+                              LPSECURITY_ATTRIBUTES, DWORD, DWORD,
+                              HANDLE) -> HANDLE {
+    created = path;
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  };
+  const std::wstring deep(250, L'd');
+  const struct {
+    std::wstring folder;
+    std::wstring prefix;  // what comes before the name as given
+  } cases[] = {
+      {L"C:\\" + deep, L"\\\\?\\C:\\" + deep + L"\\"},
+      {L"\\\\server\\share\\" + deep,
+       L"\\\\?\\UNC\\server\\share\\" + deep + L"\\"},
+      {L"C:\\short", L""},
+  };
+  for (const auto& test : cases) {
+    folder = test.folder;
+    SystemError error;
+    const unsigned char data[] = {1};
+    EXPECT_FALSE(WriteFileReplacing("MUS400", data, 1, error));
+    EXPECT_EQ(created, test.prefix + given);
+  }
+  systemCalls = kRealSystemCalls;
+}
+
+}  // namespace
+
+#endif
