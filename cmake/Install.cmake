@@ -4,6 +4,9 @@
 #   documentation  README.md and LICENSE
 #   debian         the changelog and copyright file a Debian package needs;
 #                  only the .deb takes them, never a plain install
+# Folders made by an install or a package are rwxr-xr-x whatever the umask.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE
+    OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 if(WIN32)
   # A folder to unpack anywhere: the programs with their documents beside.
   install(TARGETS pelkrip voskrip d88info RUNTIME DESTINATION .

@@ -10,12 +10,31 @@ set(CPACK_PACKAGE_DESCRIPTION
     "pelkrip and voskrip each read a D88 floppy disk image holding disks of
 one title's set, recognise each disk by its boot sector and write its data
 files, byte for byte, into the current directory. Damaged and truncated
-images are handled: files with missing sectors are left out or written as
-far as they can be read and reported, and files cut from sectors that the
-image records as unreadable are named. d88info lists the disks, tracks,
-sector IDs and sector status of any D88 image.")
+images are handled, and every file that is not cut whole is named: files
+with missing sectors are left out or written as far as they can be read,
+files cut from sectors that the image records as unreadable are written,
+and an image cut short says so. d88info lists the disks, tracks, sector
+IDs and sector status of any D88 image.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+
+# The packages' date: SOURCE_DATE_EPOCH when set, else the date of the
+# newest entry of the Debian changelog, so that a copy of the source
+# without .git packs the same bytes.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(D88RIP_SOURCE_DATE "$ENV{SOURCE_DATE_EPOCH}")
+else()
+  file(STRINGS cmake/debian/changelog.in trailers REGEX "^ -- ")
+  list(GET trailers 0 newest)
+  string(REGEX REPLACE "^ -- .*  " "" newest "${newest}")
+  execute_process(COMMAND date -d "${newest}" +%s
+    OUTPUT_VARIABLE D88RIP_SOURCE_DATE OUTPUT_STRIP_TRAILING_WHITESPACE
+    COMMAND_ERROR_IS_FATAL ANY)
+endif()
+configure_file(cmake/CPackProjectConfig.cmake.in CPackProjectConfig.cmake
+  @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/CPackProjectConfig.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/cmake/NormalisePackages.cmake)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)

@@ -1,0 +1,42 @@
+#!/bin/sh
+# Builds and packs what a release ships twice (tools/package.sh), from two
+# copies of this source: one in a folder under /tmp, with TZ=Asia/Tokyo and
+# umask 022; the other later in a folder on /dev/shm (a tmpfs), with
+# TZ=America/Los_Angeles and umask 077. The programs, the .deb, the .exe
+# files, the zip and SHA256SUMS must come out byte for byte the same; what
+# differs is shown with diffoscope when it is installed.
+#
+#   sh tools/check-reproducible.sh
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+first=$(mktemp -d /tmp/d88rip-first.XXXXXX)
+second=$(mktemp -d /dev/shm/d88rip-second.XXXXXX)
+trap 'rm -rf "$first" "$second"' EXIT
+
+# The source as it stands: tracked and new files, without build folders.
+copy() {
+  (cd "$top" && git ls-files -z --cached --others --exclude-standard |
+     xargs -0 tar -cf -) | tar -xf - -C "$1"
+}
+copy "$first"
+copy "$second"
+(cd "$first" && umask 022 && TZ=Asia/Tokyo sh tools/package.sh >/dev/null)
+(cd "$second" && umask 077 && TZ=America/Los_Angeles sh tools/package.sh >/dev/null)
+
+status=0
+for file in build-release/pelkrip build-release/voskrip build-release/d88info \
+            build-windows-release/pelkrip.exe build-windows-release/voskrip.exe \
+            build-windows-release/d88info.exe dist/SHA256SUMS \
+            $(cd "$first" && ls dist/d88rip_*.deb dist/d88rip-*.zip); do
+  if cmp -s "$first/$file" "$second/$file"; then
+    echo "same: $file"
+  else
+    echo "differs: $file"
+    if command -v diffoscope >/dev/null; then
+      diffoscope "$first/$file" "$second/$file" || true
+    fi
+    status=1
+  fi
+done
+(cd "$second/dist" && sha256sum -c SHA256SUMS)
+exit $status
