@@ -1,12 +1,14 @@
 #!/bin/sh
-# Builds the rippers, makes a sample image of each title's disk set with the
-# test image builder, runs each ripper on it in a fresh folder, shows the
-# console text converted from CP932 to UTF-8, and lists the files cut.
+# Installs what building needs if it is missing (tools/install-deps.sh
+# demo), builds the programs without the tests, makes a sample image of
+# each title's disk set, runs each ripper on it in a fresh folder, shows
+# the console text converted from CP932 to UTF-8, and lists the files cut.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
-build="$top/build"
-(cd "$top" && cmake --preset default >/dev/null &&
-  cmake --build --preset default -j2 --target pelkrip voskrip make_sample_image >/dev/null)
+sh "$top/tools/install-deps.sh" demo
+build="$top/build-release"
+(cd "$top" && cmake --preset release >/dev/null &&
+  cmake --build --preset release -j2 --target pelkrip voskrip make_sample_image >/dev/null)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

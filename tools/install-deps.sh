@@ -1,11 +1,40 @@
 #!/bin/sh
-# Installs the Debian/Ubuntu packages that the build, the tests, the Windows
-# build and its tests under wine, the package checks and the tools need, if
-# any is missing. Run as root.
+# Installs, from Debian's or Ubuntu's packages, what is missing for:
+#   demo  building the programs and the demo: cmake, g++, make; iconv
+#         comes with libc-bin
+#   test  the above, and the whole test suite: GoogleTest, strace, and
+#         mandoc, man-db and groff-base for the man page check
+#   all   (the default) the above, and what CI needs besides: the Windows
+#         cross-compiler (mingw-w64) and wine64 for the Windows tests, clang
+#         and its sanitizer and fuzzer runtime, Google Benchmark, lintian,
+#         dpkg-dev and file for the Debian package, strip-nondeterminism for
+#         reproducible zips and diffoscope to show where two builds differ;
+#         and the en_US.UTF-8 locale, under which the Windows programs'
+#         tests run wine
+# Runs apt-get as root, through sudo when not root. Nothing else on the
+# machine is changed.
+#
+#   sh tools/install-deps.sh [demo|test|all]
 set -eu
-packages="cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev clang
-libclang-rt-14-dev libc-bin man-db groff-base mandoc dpkg-dev file lintian
-g++-mingw-w64-x86-64-posix wine64 strace locales"
+set_of=${1:-all}
+packages="cmake g++ make libc-bin"
+case $set_of in
+  demo) ;;
+  test|all)
+    packages="$packages libgtest-dev strace mandoc man-db groff-base"
+    if [ "$set_of" = all ]; then
+      packages="$packages g++-mingw-w64-x86-64-posix wine64 clang
+        libclang-rt-14-dev libbenchmark-dev lintian dpkg-dev file locales
+        strip-nondeterminism diffoscope-minimal"
+    fi
+    ;;
+  *) echo "usage: sh tools/install-deps.sh [demo|test|all]" >&2; exit 2 ;;
+esac
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
 missing=""
 for package in $packages; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
@@ -13,13 +42,13 @@ for package in $packages; do
 done
 if [ -n "$missing" ]; then
   echo "installing:$missing"
-  apt-get update
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $missing
+  as_root apt-get update
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y \
+    --no-install-recommends $missing
 fi
-# The Windows programs' tests run wine under a Western locale, which gives
-# them the ANSI code page of a European or American Windows (1252).
-if ! locale -a 2>/dev/null | grep -qix 'en_US.utf8'; then
-  sed -i 's/^# *\(en_US.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen || echo 'en_US.UTF-8 UTF-8' >>/etc/locale.gen
-  locale-gen
+if [ "$set_of" = all ] && ! locale -a 2>/dev/null | grep -qix 'en_US.utf8'; then
+  as_root sed -i 's/^# *\(en_US.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen ||
+    echo 'en_US.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+  as_root locale-gen
 fi
