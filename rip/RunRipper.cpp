@@ -95,9 +95,12 @@ constexpr int kNameBufferSize = 260;
 constexpr int kStatusTextSize = 64;
 constexpr int kReasonTextSize = 512;
 
+// --help: the usage line and the title, then the rest, which is longer
+// than one formatted message may be.
 constexpr const char* kHelpFormat =
     "Usage: %s [d88file]\n"
-    "Cuts the data files out of the %s disks held in the D88 disk image\n"
+    "Cuts the data files out of the %s disks held in the D88 disk image\n";
+constexpr const char* kHelpText =
     "d88file and writes them, byte for byte, into the current folder,\n"
     "replacing files of the same names. Each disk is recognised by its boot\n"
     "sector. Standard output names each disk found and each file cut;\n"
@@ -278,6 +281,7 @@ bool IsOption(const char* argument, const TitleProfile& profile, int& status) {
                                                                  : nullptr;
   if (format == nullptr) return false;
   PrintFormat(ConsoleStream::kOut, format, profile.program, profile.title);
+  if (format == kHelpFormat) PrintText(ConsoleStream::kOut, kHelpText);
   status = FinishConsole() ? 0 : 1;
   return true;
 }
