@@ -30,8 +30,13 @@ int main(int argc, char** argv) {
   const int repeat = std::atoi(argv[2]);
   for (int i = 0; i < repeat; ++i) {
     for (const auto& [fileName, fileSize] : files) {
-      if (!WriteFileReplacing(fileName.c_str(), TransferBuffer, fileSize)) {
-        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], fileName.c_str());
+      SystemError error;
+      if (!WriteFileReplacing(fileName.c_str(), TransferBuffer, fileSize,
+                              error)) {
+        char reason[512];
+        std::fprintf(stderr, "%s: cannot write %s: %s\n", argv[0],
+                     fileName.c_str(),
+                     DescribeError(error, reason, sizeof reason));
         return 1;
       }
     }
