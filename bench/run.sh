@@ -45,7 +45,9 @@ median_ms() {
 peak_kib() {
   rm -rf "$work/run" && mkdir "$work/run"
   (cd "$work/run" && /usr/bin/time -f '%M' -o "$work/peak" "$@" >/dev/null 2>&1) || true
-  cat "$work/peak"
+  # The last line: time first says so when the command fails, as a run on
+  # a hostile image does.
+  tail -n 1 "$work/peak"
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
