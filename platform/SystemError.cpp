@@ -26,8 +26,9 @@ bool SystemText(unsigned long code, char* text, int size) {
   DWORD length = FormatMessageW(
       FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
       static_cast<DWORD>(code), 0, wide, 512, nullptr);
-  while (length > 0 && (wide[length - 1] == L'\r' || wide[length - 1] == L'\n' ||
-                        wide[length - 1] == L' ')) {
+  while (length > 0 &&
+         (wide[length - 1] == L'\r' || wide[length - 1] == L'\n' ||
+          wide[length - 1] == L' ')) {
     --length;
   }
   if (length == 0) return false;

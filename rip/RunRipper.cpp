@@ -148,7 +148,8 @@ void ReportReadError(const char* name, const SectorInfo& sector) {
 // the system's words are no Shift-JIS.
 void EndWithReason(const SystemError& error) {
   char reason[kReasonTextSize];
-  PrintArgument(ConsoleStream::kErr, DescribeError(error, reason, sizeof reason));
+  PrintArgument(ConsoleStream::kErr,
+                DescribeError(error, reason, sizeof reason));
   PrintText(ConsoleStream::kErr, kReasonEnd);
 }
 
@@ -276,12 +277,11 @@ bool ReportWhatTheImageLacks() {
 
 // --help and --version; any other argument is an image's path.
 bool IsOption(const char* argument, const TitleProfile& profile, int& status) {
-  const char* format = std::strcmp(argument, "--help") == 0      ? kHelpFormat
-                       : std::strcmp(argument, "--version") == 0 ? kVersionFormat
-                                                                 : nullptr;
-  if (format == nullptr) return false;
-  PrintFormat(ConsoleStream::kOut, format, profile.program, profile.title);
-  if (format == kHelpFormat) PrintText(ConsoleStream::kOut, kHelpText);
+  const bool help = std::strcmp(argument, "--help") == 0;
+  if (!help && std::strcmp(argument, "--version") != 0) return false;
+  PrintFormat(ConsoleStream::kOut, help ? kHelpFormat : kVersionFormat,
+              profile.program, profile.title);
+  if (help) PrintText(ConsoleStream::kOut, kHelpText);
   status = FinishConsole() ? 0 : 1;
   return true;
 }

@@ -152,8 +152,9 @@ TEST_F(D88Info, DisksPastTheLimitAreNamed) {
     EXPECT_NE(result.out.find("\ndisk 63 "), std::string::npos);
     EXPECT_EQ(result.out.find("\ndisk 64 "), std::string::npos);
     EXPECT_EQ(result.status, disks == 64 ? 0 : 1);
-    EXPECT_EQ(result.err,
-              disks == 64 ? "" : "d88info: disks past the 64th were not listed\n");
+    EXPECT_EQ(
+        result.err,
+        disks == 64 ? "" : "d88info: disks past the 64th were not listed\n");
   }
 }
 

@@ -40,7 +40,8 @@ std::size_t CountCalls(const std::function<void(const RunOptions&)>& run,
 // signal. Every file is the older one or whole, and a log in a file holds
 // the cutting line of each file written.
 TEST(Faults, RealCallsFailingLoseNothing) {
-  if (!progrun::CanTrace()) GTEST_SKIP() << "needs strace and the Linux programs";
+  if (!progrun::CanTrace())
+    GTEST_SKIP() << "needs strace and the Linux programs";
   const ripcheck::Title& title = ripcheck::PelkTitle();
   ScratchDir imageDir;
   const std::string image = (imageDir / "image.d88").string();

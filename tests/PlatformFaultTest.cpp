@@ -44,16 +44,23 @@ struct Injection {
   long calls = 0;
 } injection;
 
-// Where a read or a write can come up short, and the entries whose
+// The entries a read or a write can come up short in, and those whose
 // failure a run may shrug off: setting up signals, removing what is gone
-// anyway, and closing the image after the walk, the last close of a run.
+// anyway, telling a folder from a file that did not open, and closing the
+// image after the walk (the last close of a run). Shorten halves the
+// length of a read or a write; Track sees each call that went through,
+// and on Windows keeps the interruption handler to call as Windows would.
 #ifdef _WIN32
 enum Entries { kRead = 4, kWrite = 5, kClose = 6 };
 constexpr auto kCloseEntry = &SystemCalls::closeHandle;
 const std::set<int> kHarmless = {2, 8, 10};
-PHANDLER_ROUTINE handler = nullptr;  // the interruption handler
-void Shorten(HANDLE&, LPVOID&, DWORD& n, LPDWORD&, LPOVERLAPPED&) { n -= n / 2; }
-void Shorten(HANDLE&, LPCVOID&, DWORD& n, LPDWORD&, LPOVERLAPPED&) { n -= n / 2; }
+PHANDLER_ROUTINE handler = nullptr;
+void Shorten(HANDLE&, LPVOID&, DWORD& n, LPDWORD&, LPOVERLAPPED&) {
+  n -= n / 2;
+}
+void Shorten(HANDLE&, LPCVOID&, DWORD& n, LPDWORD&, LPOVERLAPPED&) {
+  n -= n / 2;
+}
 void Track(BOOL, PHANDLER_ROUTINE routine, BOOL) { handler = routine; }
 #else
 enum Entries { kRead = 2, kWrite = 3, kClose = 4 };
@@ -218,7 +225,8 @@ class PlatformFaults : public ::testing::Test {
   // says so and names each file it announced and did not write; each file
   // written was announced.
   void ExpectSound(const Outcome& run) {
-    EXPECT_EQ(run.files.size(), clean.files.size() + 1) << "a file gone or left";
+    EXPECT_EQ(run.files.size(), clean.files.size() + 1)
+        << "a file gone or left";
     for (const auto& [name, bytes] : run.files) {
       if (name == kLeftover && bytes == kOlder) continue;
       const auto cleanFile = clean.files.find(name);

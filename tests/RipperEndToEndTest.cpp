@@ -291,8 +291,10 @@ TEST_P(RipperEndToEnd, ImageEndingPartWayGivesWhatArrived) {
         title(), Bytes(image.begin(), image.begin() + end), cutDir);
     const auto available = [&](int track, int r) {
       const int record = r - 1;
-      if (track != cut.track) return track < cut.track ? d88build::kSectorSize : 0;
-      if (record != cut.record) return record < cut.record ? d88build::kSectorSize : 0;
+      if (track != cut.track)
+        return track < cut.track ? d88build::kSectorSize : 0;
+      if (record != cut.record)
+        return record < cut.record ? d88build::kSectorSize : 0;
       return std::max(cut.intoRecord - d88build::kSectorHeaderSize, 0);
     };
     ripcheck::ExpectDamagedRun(
@@ -380,8 +382,8 @@ TEST_P(RipperEndToEnd, UnwritableOutputIsReportedWithItsReason) {
 TEST_P(RipperEndToEnd, DisksPastTheLimitAreNamed) {
   const ExpectedDisk& disk = MessageOnlyDisk();
   for (const int disks : {64, 65}) {
-    const auto result =
-        RunOn(BuildImage(std::vector<DiskSpec>(disks, BootOnlyDisk(disk.digit))));
+    const auto result = RunOn(
+        BuildImage(std::vector<DiskSpec>(disks, BootOnlyDisk(disk.digit))));
     std::string expectedOut;
     for (int i = 0; i < 64; ++i) expectedOut += disk.message;
     EXPECT_EQ(result.out, expectedOut);

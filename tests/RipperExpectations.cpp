@@ -33,7 +33,8 @@ std::string WriteFailed(const std::string& name, const std::string& reason) {
 std::string MaskReasons(const std::string& err) {
   std::string masked;
   std::size_t from = 0;
-  for (std::size_t at; (at = err.find(kWriteFailedJa, from)) != std::string::npos;) {
+  for (std::size_t at;
+       (at = err.find(kWriteFailedJa, from)) != std::string::npos;) {
     const std::size_t reason = at + kWriteFailedJa.size();
     const std::size_t end = err.find(").\n", reason);
     if (end == std::string::npos) break;
