@@ -8,7 +8,6 @@
 #include <sys/resource.h>
 
 #include <csignal>
-#include <fstream>
 
 #include "Titles.h"
 
@@ -18,20 +17,7 @@ using progrun::RunOptions;
 using progrun::ScratchDir;
 
 const d88build::Bytes kOlder(7, 0x6f);  // what the folder held before
-
-// The calls to `syscall` on `path` in a run, as strace shows them.
-std::size_t CountCalls(const std::function<void(const RunOptions&)>& run,
-                       const std::string& syscall, const std::string& path) {
-  ScratchDir traceDir;
-  const std::string trace = (traceDir / "trace").string();
-  run(progrun::UnderStrace(syscall, path, trace));
-  std::ifstream in(trace);
-  std::size_t calls = 0;
-  for (std::string line; std::getline(in, line);) {
-    calls += line.find(syscall + "(") != std::string::npos;
-  }
-  return calls;
-}
+constexpr int kMostCalls = 1000;  // far more than a run of this image makes
 
 // Two disks of the first title with 20 files, in a folder holding an older
 // file under each name. A read failing part way ends the walk with its
@@ -81,15 +67,20 @@ TEST(Faults, RealCallsFailingLoseNothing) {
     }
   };
 
-  const std::size_t reads = CountCalls(run, "pread64", image);
-  ASSERT_GT(reads, 2u);
-  run(progrun::UnderStrace("pread64", image, "/dev/null",
-                           "error=EIO:when=" + std::to_string(reads - 1)));
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, ripcheck::kReadFailedStart + "Input/output error).\n");
-  EXPECT_EQ(cleanOut.rfind(result.out, 0), 0u) << result.out;
-  EXPECT_NE(older, "");
-  EXPECT_NE(result.out.find("cutting"), std::string::npos);
+  // A read failing at each read of the image in turn, until a run reads
+  // less often than that and goes through.
+  for (int k = 1; k < kMostCalls; ++k) {
+    SCOPED_TRACE("EIO at read " + std::to_string(k));
+    run(progrun::UnderStrace("pread64", image, "/dev/null",
+                             "error=EIO:when=" + std::to_string(k)));
+    if (result.status == 0) break;
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err,
+              ripcheck::kReadFailedStart + "Input/output error).\n");
+    EXPECT_EQ(cleanOut.rfind(result.out, 0), 0u) << result.out;
+    EXPECT_NE(older, "");
+  }
+  EXPECT_EQ(result.out, cleanOut);
 
   RunOptions limited;
   limited.beforeStart = [] {
@@ -103,12 +94,13 @@ TEST(Faults, RealCallsFailingLoseNothing) {
   EXPECT_EQ(ripcheck::MaskReasons(result.err), older);
   EXPECT_NE(result.err.find("(File too large)"), std::string::npos);
 
-  const std::size_t writes = CountCalls(run, "write", "");
-  for (std::size_t k = 1; k <= writes; k += 3) {
+  // An interruption at every third write, to the files or the log, until
+  // a run writes less often than that.
+  for (int k = 1; k < kMostCalls && result.status != 0; k += 3) {
     SCOPED_TRACE("SIGINT at write " + std::to_string(k));
     run(progrun::UnderStrace("write", "", "/dev/null",
                              "signal=SIGINT:when=" + std::to_string(k)));
-    EXPECT_EQ(result.signal, SIGINT);
+    EXPECT_TRUE(result.signal == SIGINT || result.status == 0);
   }
 }
 
