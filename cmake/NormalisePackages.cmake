@@ -44,9 +44,12 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
   elseif(package MATCHES "\\.zip$")
     find_program(STRIP_NONDETERMINISM strip-nondeterminism)
     if(STRIP_NONDETERMINISM)
+      set(timestamp)
+      if(DEFINED ENV{SOURCE_DATE_EPOCH})
+        set(timestamp --timestamp "$ENV{SOURCE_DATE_EPOCH}")
+      endif()
       execute_process(COMMAND "${STRIP_NONDETERMINISM}" --type zip
-        --timestamp "$ENV{SOURCE_DATE_EPOCH}" "${package}"
-        OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+        ${timestamp} "${package}" OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
     else()
       message(WARNING "strip-nondeterminism not found: the entries of "
         "${package} keep the order the folder listed them in")

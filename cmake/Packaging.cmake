@@ -27,9 +27,21 @@ else()
   file(STRINGS cmake/debian/changelog.in trailers REGEX "^ -- ")
   list(GET trailers 0 newest)
   string(REGEX REPLACE "^ -- .*  " "" newest "${newest}")
+  # GNU date, else BSD date (macOS).
   execute_process(COMMAND date -d "${newest}" +%s
     OUTPUT_VARIABLE D88RIP_SOURCE_DATE OUTPUT_STRIP_TRAILING_WHITESPACE
-    COMMAND_ERROR_IS_FATAL ANY)
+    RESULT_VARIABLE failed ERROR_QUIET)
+  if(failed)
+    execute_process(
+      COMMAND date -j -f "%a, %d %b %Y %H:%M:%S %z" "${newest}" +%s
+      OUTPUT_VARIABLE D88RIP_SOURCE_DATE OUTPUT_STRIP_TRAILING_WHITESPACE
+      RESULT_VARIABLE failed ERROR_QUIET)
+  endif()
+  if(failed OR NOT D88RIP_SOURCE_DATE MATCHES "^[0-9]+$")
+    message(WARNING "cannot read the date of the newest changelog entry: "
+      "packages carry the time they are made unless SOURCE_DATE_EPOCH is set")
+    set(D88RIP_SOURCE_DATE "")
+  endif()
 endif()
 configure_file(cmake/CPackProjectConfig.cmake.in CPackProjectConfig.cmake
   @ONLY)
