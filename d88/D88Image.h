@@ -33,11 +33,10 @@ class D88Image {
 
   // Opens the file and indexes its disks. Gives false only when the file
   // cannot be opened or is not a regular file (GetFileError says why); a
-  // short or damaged image
-  // opens with fewer disks, and one whose reading fails opens with the
-  // disks indexed before the failure (see ReadFailed). A null path closes
-  // the image and gives true. Whatever was open before is closed first,
-  // and no disk is current until SelectDisk.
+  // short or damaged image opens with fewer disks, and one whose reading
+  // fails opens with the disks indexed before the failure (see
+  // ReadFailed). A null path closes the image and gives true. Whatever was
+  // open before is closed first, and no disk is current until SelectDisk.
   bool Open(const char* path);
   // Closes the file; no disk is current and every read gives 0 afterwards.
   bool Close();
