@@ -314,6 +314,7 @@ TEST_F(PlatformFaults, InterruptionInAWriteRemovesTheTemporary) {
     systemCalls.writeFile = InterruptedWrite;
 #else
     systemCalls.write = InterruptedWrite;
+    signal(SIGTERM, SIG_DFL);  // as a program started from a shell has it
 #endif
     RemoveTemporaryOnInterruption();
     SystemError error;
