@@ -109,38 +109,6 @@ TEST_F(D88ImageTest, IndexesAtMost64DisksAndTellsOfMore) {
   EXPECT_FALSE(image.HasUnindexedDisks());
 }
 
-// Each disk's declared size against what the file holds of it: a cut
-// inside the second disk leaves the first whole.
-TEST_F(D88ImageTest, ExtentsTellWhereTheImageEndsInsideADisk) {
-  const Bytes whole = BuildImage(
-      {d88build::FormattedDisk(2), d88build::FormattedDisk(2)});
-  const int size = static_cast<int>(whole.size() / 2);
-  ASSERT_TRUE(OpenBytes(Bytes(whole.begin(), whole.end() - 100)));
-  const struct {
-    int index;
-    bool valid;
-    int present;
-    int declared;
-  } expected[] = {{0, true, size, size}, {1, true, size - 100, size},
-                  {2, false, 0, 0}, {-1, false, 0, 0}};
-  for (const auto& disk : expected) {
-    int present = 0;
-    int declared = 0;
-    EXPECT_EQ(image.GetDiskExtent(disk.index, present, declared), disk.valid);
-    if (!disk.valid) continue;
-    EXPECT_EQ(present, disk.present) << disk.index;
-    EXPECT_EQ(declared, disk.declared) << disk.index;
-  }
-  // A negative size field declares nothing to miss.
-  DiskSpec negative = d88build::FormattedDisk(1);
-  negative.sizeField = 0x80000000u;
-  ASSERT_TRUE(OpenDisks({negative}));
-  int present = 0;
-  int declared = 0;
-  ASSERT_TRUE(image.GetDiskExtent(0, present, declared));
-  EXPECT_EQ(present, declared);
-}
-
 // A size field that cannot lead to another header, or that would carry the
 // next offset out of range, ends the index after its own disk.
 TEST_F(D88ImageTest, ImplausibleDiskSizeEndsTheIndex) {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "Titles.h"
 
 namespace {
@@ -17,7 +15,6 @@ TEST(Pelkrip, AbsentTrackLeavesGapsInTheNumbering) {
 
   progrun::ScratchDir dir;
   const auto result = ripcheck::RunOn(title, d88build::BuildImage({disk}), dir);
-  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 4);
   ripcheck::ExpectDamagedRun(result, dir.path(), title.Disk('1'),
                              [](int track, int) {
                                return track == 52 ? 0 : d88build::kSectorSize;

@@ -315,6 +315,7 @@ TEST_P(RipperEndToEnd, ImplausibleDiskSizesEndTheImage) {
     const auto result = RunOn(BuildImage({broken, BootOnlyDisk(disk.digit)}));
     EXPECT_EQ(result.status, 0) << size;
     EXPECT_EQ(result.out, ripcheck::kNotRecognised) << size;
+    EXPECT_EQ(result.err, "") << size;  // nothing declared beyond the file
   }
   DiskSpec huge = BootOnlyDisk(disk.digit);
   huge.sizeField = 0x7FFFFFFFu;
