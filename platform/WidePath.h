@@ -1,8 +1,9 @@
 #pragma once
 
 // Windows only: paths inside the programs are UTF-8; the wide file API
-// takes them as UTF-16. A path too long for the classic limit is made
-// absolute and given the "\\?\" prefix, so that it opens all the same.
+// takes them as UTF-16. A path whose full path is too long for the classic
+// limit (a long name, or a short one in a deep folder) is made absolute
+// and given the "\\?\" prefix, so that it opens all the same.
 
 #ifdef _WIN32
 
