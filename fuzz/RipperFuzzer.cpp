@@ -1,12 +1,15 @@
 // Fuzzes a ripper's whole run: the input is the image. The run happens in a
-// scratch folder; afterwards no temporary file may be left behind, and
-// every file written must be one of the profile's, no larger than its
-// recipe says.
+// scratch folder, and must account for what it did: its status is 1
+// exactly when it said something on standard error (a file missing or
+// incomplete, bytes of the image lost), and 0 otherwise; no temporary file
+// is left behind, and every file written is one of the profile's, no
+// larger than its recipe says.
 //
 // Built once per title, with RIPPER_PROFILE_HEADER and RIPPER_PROFILE naming
 // the title's profile.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,6 +50,7 @@ struct Scratch {
   std::string home;  // where libFuzzer keeps its corpus, maybe by relative path
   std::string folder;
   std::string image;
+  std::string errors;  // where the run's standard error goes
   std::map<std::string, int> sizes;
 };
 
@@ -57,6 +61,7 @@ const Scratch& Setup() {
     Check(mkdtemp(folder) != nullptr, "cannot make a scratch folder");
     made.folder = folder;
     made.image = made.folder + ".d88";
+    made.errors = made.folder + ".err";
     made.sizes = RecipeSizes(RIPPER_PROFILE);
     char home[4096];
     Check(getcwd(home, sizeof home) != nullptr, "no working folder");
@@ -100,7 +105,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   std::string imagePath = scratch.image;
   char* argv[] = {program, imagePath.data(), nullptr};
   Check(chdir(scratch.folder.c_str()) == 0, "cannot enter the scratch folder");
-  Check(RunRipper(RIPPER_PROFILE, 2, argv) == 0, "the run failed");
+  // libFuzzer has put /dev/null on descriptor 2 (-close_fd_mask); the run's
+  // errors go to a file of their own for as long as it lasts.
+  const int errors =
+      open(scratch.errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  Check(errors >= 0, "cannot make the errors file");
+  const int savedErr = dup(2);
+  Check(savedErr >= 0 && dup2(errors, 2) == 2, "cannot capture errors");
+  const int status = RunRipper(RIPPER_PROFILE, 2, argv);
+  const off_t errorBytes = lseek(errors, 0, SEEK_END);
+  dup2(savedErr, 2);
+  close(savedErr);
+  close(errors);
+  Check(status == 0 || status == 1, "the status is neither 0 nor 1");
+  Check((status == 1) == (errorBytes > 0),
+        "the status does not match what standard error says");
   CheckAndClearFolder(scratch);
   Check(chdir(scratch.home.c_str()) == 0, "cannot go back to the working folder");
   return 0;
