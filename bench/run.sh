@@ -25,6 +25,18 @@ mkdir "$images"
 
 now_ns() { date +%s%N; }
 
+# run_in_folder COMMAND...: runs COMMAND in $work/run with its output
+# discarded. The rippers end with 0 or 1 (a hostile image names what it
+# lacks); any other status, a crash, ends the benchmark.
+run_in_folder() {
+  local status=0
+  (cd "$work/run" && "$@" >/dev/null 2>&1) || status=$?
+  if [ "$status" -gt 1 ]; then
+    echo "bench: $* ended with status $status" >&2
+    exit 1
+  fi
+}
+
 # median_ms COMMAND...: runs COMMAND $runs times, each in a fresh empty
 # folder $work/run, and prints the median wall time in milliseconds.
 median_ms() {
@@ -33,7 +45,7 @@ median_ms() {
     rm -rf "$work/run" && mkdir "$work/run"
     local start end
     start=$(now_ns)
-    (cd "$work/run" && "$@" >/dev/null 2>&1)
+    run_in_folder "$@"
     end=$(now_ns)
     times+=($(( (end - start) / 1000 )))
   done
@@ -44,7 +56,7 @@ median_ms() {
 # peak_kib COMMAND...: peak resident memory of one run, in KiB.
 peak_kib() {
   rm -rf "$work/run" && mkdir "$work/run"
-  (cd "$work/run" && /usr/bin/time -f '%M' -o "$work/peak" "$@" >/dev/null 2>&1) || true
+  run_in_folder /usr/bin/time -f '%M' -o "$work/peak" "$@"
   # The last line: time first says so when the command fails, as a run on
   # a hostile image does.
   tail -n 1 "$work/peak"
@@ -77,9 +89,9 @@ for title in pelk vosk; do
   (cd "$work/set-out" && "$rip" "$images/$title-set.d88" >/dev/null)
   t_rip=$(median_ms "$rip" "$images/$title-set.d88")
   t_cp=$(median_ms cp -r "$work/set-out" copy)
+  peak=$(peak_kib "$rip" "$images/$title-set.d88")
   printf '%-27s %9s   %11s   %5s   %8s\n' "set ${program[$title]}" "$t_rip" \
-    "$t_cp (cp -r)" "$(ratio "$t_rip" "$t_cp")" \
-    "$(peak_kib "$rip" "$images/$title-set.d88")"
+    "$t_cp (cp -r)" "$(ratio "$t_rip" "$t_cp")" "$peak"
 
   # scale: against the write floor, fed the names and sizes in write order.
   rm -rf "$work/scale-out" && mkdir "$work/scale-out"
@@ -91,9 +103,9 @@ for title in pelk vosk; do
   done <"$work/$title-order"
   t_rip=$(median_ms "$rip" "$images/$title-scale.d88")
   t_floor=$(median_ms "$build/bench/write_floor" "$work/$title-list" 1)
+  peak=$(peak_kib "$rip" "$images/$title-scale.d88")
   printf '%-27s %9s   %11s   %5s   %8s\n' "scale ${program[$title]} (64 disks)" \
-    "$t_rip" "$t_floor (floor)" "$(ratio "$t_rip" "$t_floor")" \
-    "$(peak_kib "$rip" "$images/$title-scale.d88")"
+    "$t_rip" "$t_floor (floor)" "$(ratio "$t_rip" "$t_floor")" "$peak"
 done
 
 echo
@@ -102,8 +114,8 @@ for chain in 16384 32768 65535 131070; do
   "$build/bench/make_hostile_image" "$images/hostile.d88" Pelk_No1 "$chain"
   size=$(( $(stat -c %s "$images/hostile.d88") / 1048576 ))
   t=$(median_ms "$build/pelkrip" "$images/hostile.d88")
-  printf '%-27s %6d   %9d   %5s   %8s\n' "" "$chain" "$size" "$t" \
-    "$(peak_kib "$build/pelkrip" "$images/hostile.d88")"
+  peak=$(peak_kib "$build/pelkrip" "$images/hostile.d88")
+  printf '%-27s %6d   %9d   %5s   %8s\n' "" "$chain" "$size" "$t" "$peak"
 done
 rm -f "$images/hostile.d88"
 

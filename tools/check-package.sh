@@ -38,7 +38,8 @@ if "$root/usr/bin/pelkrip" 2>/dev/null; then exit 1; fi
 (cd "$root" && ./usr/bin/pelkrip sample.d88 >pelk.out && ./usr/bin/voskrip sample.d88 >vosk.out)
 grep -q '^Disk 2 ' "$root/pelk.out"
 grep -q '^Disk 5 ' "$root/vosk.out"
-"$root/usr/bin/d88info" "$root/sample.d88" | grep -q '^image disks 2$'
+"$root/usr/bin/d88info" "$root/sample.d88" >"$root/info.out"
+grep -q '^image disks 2$' "$root/info.out"
 LC_ALL=C man --warnings -l "$root/usr/share/man/man1/pelkrip.1.gz" >/dev/null
 grep -q '^License: Expat' "$root/usr/share/doc/d88rip/copyright"
 echo "$deb: file list, dependencies, lintian and unpacked programs check out"

@@ -19,8 +19,11 @@ run_demo() {
   mkdir "$work/$program"
   "$build/tools/make_sample_image" "$work/$program.d88" "$@"
   echo "== $program $program.d88 (disks: $*)"
-  (cd "$work/$program" && "$build/$program" "$work/$program.d88") |
-    iconv -f CP932 -t UTF-8
+  # The program's status is its own: no pipeline stands between it and
+  # the shell.
+  (cd "$work/$program" && "$build/$program" "$work/$program.d88") \
+    >"$work/$program.out"
+  iconv -f CP932 -t UTF-8 "$work/$program.out"
   echo "== files cut by $program"
   (cd "$work/$program" && ls -l | awk 'NR > 1 { printf "%-8s %6d\n", $9, $5 }')
   echo
