@@ -73,17 +73,33 @@ bool D88Image::Open(const char* path) {
   };
   while (diskCount < kMaxDisks) {
     diskOffsets[diskCount] = static_cast<int>(position);
-    if (!readHeader()) return true;
+    if (!readHeader()) {
+      LeaveRestUnowned(position);
+      return true;
+    }
     const int size = ReadLe32(header.diskSize);
     diskSizes[diskCount++] = size;
     // A size that cannot reach a following header, or that would carry the
-    // next offset out of range, ends the image after this disk.
-    if (size < kHeaderSize || position + size > INT_MAX) return true;
+    // next offset out of range, ends the image after this disk, which is
+    // then its header alone.
+    if (size < kHeaderSize || position + size > INT_MAX) {
+      LeaveRestUnowned(position + kHeaderSize);
+      return true;
+    }
     position += size;
   }
-  // One more header where the next disk would begin: disks left out.
+  // One more header where the next disk would begin: disks left out, which
+  // say what the rest is. Anything shorter belongs to no disk.
   unindexedDisks = readHeader();
+  if (!unindexedDisks) LeaveRestUnowned(position);
   return true;
+}
+
+void D88Image::LeaveRestUnowned(long long from) {
+  // After a failed read the file's end is unknown; the failure is what
+  // the caller reports.
+  if (file.ReadFailed() || file.Size() <= from) return;
+  unownedBytes = file.Size() - from;
 }
 
 bool D88Image::Close() {
@@ -91,6 +107,7 @@ bool D88Image::Close() {
   walk.start = -1;
   diskCount = 0;
   unindexedDisks = false;
+  unownedBytes = 0;
   currentDisk = -1;
   mediaType = -1;
   writeProtect = -1;

@@ -55,6 +55,15 @@ class D88Image {
   // indexed.
   bool HasUnindexedDisks() const { return unindexedDisks; }
 
+  // How many bytes at the image's end belong to no indexed disk: those
+  // past the last disk's declared end (too few for another header), or
+  // past its header when its size field cannot reach a next header. 0
+  // when disks past the limit follow (HasUnindexedDisks says so) and after
+  // a failed read.
+  long long GetUnownedBytes() const { return unownedBytes; }
+  // True when the image file holds no byte at all.
+  bool IsEmpty() const { return file.IsOpen() && file.Size() == 0; }
+
   // For disk `index`, the bytes its size field declares and the bytes the
   // file holds from the disk's first byte on, at most as many as declared.
   // Gives false for an index outside the indexed disks. `present` below
@@ -128,6 +137,7 @@ class D88Image {
     unsigned char statuses[kMaxHeaders] = {};
   };
 
+  void LeaveRestUnowned(long long from);
   void ForgetTrackTable();
   void ClearCurrentDisk();
   long long TrackStart(int track) const;
@@ -145,6 +155,7 @@ class D88Image {
   int firstSector = 1;
   int lastSector = 16;
   bool unindexedDisks = false;
+  long long unownedBytes = 0;
   int diskOffsets[kMaxDisks] = {};
   int diskSizes[kMaxDisks] = {};
   int diskSize = 0;

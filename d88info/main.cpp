@@ -4,6 +4,7 @@
 //
 //   d88info [--tracks] [--map] IMAGE
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -30,9 +31,11 @@ constexpr const char* kUsage =
     "            number, from 1 to the disk's highest, as the rippers find\n"
     "            the sector with the track's own C, H and usual N:\n"
     "            . normal, E read error, D deleted data, - not found\n"
-    "A disk that the image ends inside shows \"truncated PRESENT/DECLARED\"\n"
-    "bytes. At most 64 disks are listed; an image holding more says so on\n"
-    "standard error and gives exit status 1.\n";
+    "Disks are numbered from 1, in file order. A disk that the image ends\n"
+    "inside shows \"truncated PRESENT/DECLARED\" bytes; bytes at the image's\n"
+    "end that belong to no disk have a line of their own, and so does an\n"
+    "empty image. At most 64 disks are listed; an image holding more says\n"
+    "so on standard error and gives exit status 1.\n";
 constexpr const char* kLegend =
     "legend . normal, E read error, D deleted data, - not found\n";
 
@@ -42,6 +45,8 @@ constexpr int kBootIdLength = kBootDigitOffset + 1 - kBootSignatureOffset;
 constexpr int kReasonTextSize = 512;
 constexpr int kMaxListedSectors = 65536;
 constexpr int kStatusNameSize = 32;
+// A line is printed in pieces of at most this many bytes.
+constexpr int kLinePieceSize = 1024;
 
 D88Image image;
 SectorInfo sectors[kMaxListedSectors];
@@ -71,21 +76,56 @@ const char* ReadErrorName(unsigned char status, char* buffer) {
   }
 }
 
+// Standard output through the console layer, which keeps its lines in
+// order with standard error's and notes a failed write. A line of many
+// sectors is longer than one message, so it goes out in pieces; each line
+// is only begun once everything on it was read.
+char piece[kLinePieceSize];
+int pieceLength = 0;
+
+void Flush() {
+  if (pieceLength == 0) return;
+  piece[pieceLength] = '\0';
+  PrintText(ConsoleStream::kOut, piece);
+  pieceLength = 0;
+}
+
+void Print(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Print(const char* format, ...) {
+  // Every item is far shorter than a piece.
+  if (pieceLength > kLinePieceSize / 2) Flush();
+  va_list arguments;
+  va_start(arguments, format);
+  const int length =
+      std::vsnprintf(piece + pieceLength,
+                     static_cast<std::size_t>(kLinePieceSize - pieceLength),
+                     format, arguments);
+  va_end(arguments);
+  if (length > 0) pieceLength += length;
+  if (pieceLength >= kLinePieceSize) pieceLength = kLinePieceSize - 1;
+}
+
+// Ends the line and sends it.
+void EndLine() {
+  Print("\n");
+  Flush();
+}
+
 // Prints bytes as a quoted string: printable ASCII as it is, everything
 // else (and the quote and backslash) escaped.
 void PrintQuoted(const unsigned char* bytes, int length) {
-  std::putchar('"');
+  Print("\"");
   for (int i = 0; i < length; ++i) {
     const unsigned char byte = bytes[i];
     if (byte == '"' || byte == '\\') {
-      std::printf("\\%c", byte);
+      Print("\\%c", byte);
     } else if (byte >= 0x20 && byte < 0x7f) {
-      std::putchar(byte);
+      Print("%c", byte);
     } else {
-      std::printf("\\x%02x", byte);
+      Print("\\x%02x", byte);
     }
   }
-  std::putchar('"');
+  Print("\"");
 }
 
 int ListSectors(int track) {
@@ -116,31 +156,31 @@ int ReadBootId() {
 }
 
 // Each line is printed only once everything on it was read: a listing cut
-// short by a failed read ends with the last line that is true.
+// short by a failed read ends with the last line that is true. Disks are
+// numbered from 1, as the rippers count them.
 void PrintDisk(int index) {
   const int tracks = CountPresentTracks();
   const int bootBytes = ReadBootId();
   if (image.ReadFailed()) return;
-  std::printf("disk %d name ", index);
+  Print("disk %d name ", index + 1);
   const char* name = image.GetDiskName();
   PrintQuoted(reinterpret_cast<const unsigned char*>(name),
               static_cast<int>(std::strlen(name)));
   const int media = image.GetMediaType();
-  std::printf(" media 0x%02x %s protected %s tracks %d ", media,
-              MediaName(media), image.GetWriteProtect() != 0 ? "yes" : "no",
-              tracks);
+  Print(" media 0x%02x %s protected %s tracks %d ", media, MediaName(media),
+        image.GetWriteProtect() != 0 ? "yes" : "no", tracks);
   int present = 0;
   int declared = 0;
   if (image.GetDiskExtent(index, present, declared) && present < declared) {
-    std::printf("truncated %d/%d ", present, declared);
+    Print("truncated %d/%d ", present, declared);
   }
-  std::printf("boot ");
+  Print("boot ");
   if (bootBytes > 0) {
     PrintQuoted(boot + kBootIdOffset, bootBytes);
   } else {
-    std::printf("none");
+    Print("none");
   }
-  std::putchar('\n');
+  EndLine();
 }
 
 void PrintTracks(int index) {
@@ -148,21 +188,18 @@ void PrintTracks(int index) {
     const int count = ListSectors(track);
     if (image.ReadFailed()) return;
     if (count == 0) continue;
-    std::printf("disk %d track %d c %d h %d sectors %d ids", index, track,
-                track >> 1, track & 1, count);
+    Print("disk %d track %d c %d h %d sectors %d ids", index + 1, track,
+          track >> 1, track & 1, count);
     for (int i = 0; i < count; ++i) {
       const SectorInfo& sector = sectors[i];
-      std::printf(" %02x.%02x.%02x.%02x", sector.c, sector.h, sector.r,
-                  sector.n);
+      Print(" %02x.%02x.%02x.%02x", sector.c, sector.h, sector.r, sector.n);
       if (IsReadError(sector.status)) {
         char buffer[kStatusNameSize];
-        std::printf(":%s", ReadErrorName(sector.status, buffer));
+        Print(":%s", ReadErrorName(sector.status, buffer));
       }
-      if (IsDeletedData(sector.deletedMark, sector.status)) {
-        std::printf(":deleted");
-      }
+      if (IsDeletedData(sector.deletedMark, sector.status)) Print(":deleted");
     }
-    std::putchar('\n');
+    EndLine();
   }
 }
 
@@ -210,80 +247,120 @@ void PrintMap(int index) {
     char marks[256] = {};
     for (int r = 1; r <= highest; ++r) marks[r - 1] = MapMark(track, c, h, r, n);
     if (image.ReadFailed()) return;
-    std::printf("disk %d track %d c %d h %d n %d map %s\n", index, track, c, h,
-                n, marks);
+    Print("disk %d track %d c %d h %d n %d map %s", index + 1, track, c, h, n,
+          marks);
+    EndLine();
   }
 }
 
-// "d88info: cannot open PATH: REASON", with the system's reason.
-void ReportFailure(const char* what, const char* path) {
+// "d88info: WHAT PATH: REASON", with the system's reason.
+void ReportFailure(const char* what, const char* path,
+                   const SystemError& error) {
   char reason[kReasonTextSize];
   PrintText(ConsoleStream::kErr, "d88info: ");
   PrintText(ConsoleStream::kErr, what);
-  PrintArgument(ConsoleStream::kErr, path);
+  if (path != nullptr) {
+    PrintArgument(ConsoleStream::kErr, path);
+  }
   PrintText(ConsoleStream::kErr, ": ");
   PrintArgument(ConsoleStream::kErr,
-                DescribeError(image.GetFileError(), reason, sizeof reason));
+                DescribeError(error, reason, sizeof reason));
   PrintText(ConsoleStream::kErr, "\n");
 }
 
-int Run(int argc, char** argv) {
+struct Options {
   bool listTracks = false;
   bool drawMap = false;
   const char* path = nullptr;
+  const char* text = nullptr;  // --help or --version: print this alone
+};
+
+// Gives false on a wrong command line.
+bool ParseArguments(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--help") == 0 ||
-        std::strcmp(argv[i], "--version") == 0) {
-      std::fputs(argv[i][2] == 'h' ? kUsage : "d88info " D88RIP_VERSION "\n",
-                 stdout);
-      return FinishConsole() ? kExitOk : kExitFailed;
+    const char* argument = argv[i];
+    if (std::strcmp(argument, "--help") == 0) {
+      options.text = kUsage;
+      return true;
     }
-    if (std::strcmp(argv[i], "--tracks") == 0 && !listTracks) {
-      listTracks = true;
-    } else if (std::strcmp(argv[i], "--map") == 0 && !drawMap) {
-      drawMap = true;
-    } else if (argv[i][0] != '-' && path == nullptr) {
-      path = argv[i];
+    if (std::strcmp(argument, "--version") == 0) {
+      options.text = "d88info " D88RIP_VERSION "\n";
+      return true;
+    }
+    if (std::strcmp(argument, "--tracks") == 0 && !options.listTracks) {
+      options.listTracks = true;
+    } else if (std::strcmp(argument, "--map") == 0 && !options.drawMap) {
+      options.drawMap = true;
+    } else if (argument[0] != '-' && options.path == nullptr) {
+      options.path = argument;
     } else {
-      path = nullptr;
-      break;
+      return false;
     }
   }
-  if (path == nullptr) {
-    std::fputs(kUsage, stderr);
-    return kExitUsage;
+  return options.path != nullptr;
+}
+
+// Lists the image, disk by disk; ends early at a failed read.
+void List(const Options& options) {
+  Print("image disks %d", image.GetDiskCount());
+  EndLine();
+  if (image.IsEmpty()) {
+    Print("image empty");
+    EndLine();
   }
-  if (!image.Open(path)) {
-    ReportFailure("cannot open ", path);
-    return kExitFailed;
-  }
-  if (!image.ReadFailed()) {
-    std::printf("image disks %d\n", image.GetDiskCount());
-    if (drawMap) std::fputs(kLegend, stdout);
-  }
+  if (options.drawMap) PrintText(ConsoleStream::kOut, kLegend);
   for (int index = 0; index < image.GetDiskCount() && !image.ReadFailed();
        ++index) {
     if (!image.SelectDisk(index)) continue;
     PrintDisk(index);
-    if (listTracks) PrintTracks(index);
-    if (drawMap) PrintMap(index);
+    if (options.listTracks) PrintTracks(index);
+    if (options.drawMap) PrintMap(index);
   }
+  if (!image.ReadFailed() && image.GetUnownedBytes() > 0) {
+    Print("image ends with %lld bytes that belong to no disk",
+          image.GetUnownedBytes());
+    EndLine();
+  }
+}
+
+// What the listing could not show, on standard error; gives the status.
+int Report(const Options& options) {
   int status = kExitOk;
   // A listing cut short by a failed read is no picture of the image.
   if (image.ReadFailed()) {
-    ReportFailure("cannot read ", path);
+    ReportFailure("cannot read ", options.path, image.GetFileError());
     status = kExitFailed;
   } else if (image.HasUnindexedDisks()) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "d88info: disks past the %dth were not listed\n",
-                 D88Image::kMaxDisks);
+    PrintFormat(ConsoleStream::kErr,
+                "d88info: disks past the %dth were not listed\n",
+                D88Image::kMaxDisks);
     status = kExitFailed;
   }
-  if (!FinishConsole()) {
-    std::fputs("d88info: cannot write to standard output\n", stderr);
+  SystemError error;
+  if (!FinishConsole(error)) {
+    ReportFailure("cannot write to standard output", nullptr, error);
     status = kExitFailed;
   }
   return status;
+}
+
+int Run(int argc, char** argv) {
+  Options options;
+  if (!ParseArguments(argc, argv, options)) {
+    PrintText(ConsoleStream::kErr, kUsage);
+    return kExitUsage;
+  }
+  if (options.text != nullptr) {
+    PrintText(ConsoleStream::kOut, options.text);
+    return Report(options);
+  }
+  if (!image.Open(options.path)) {
+    ReportFailure("cannot open ", options.path, image.GetFileError());
+    return kExitFailed;
+  }
+  // A failed read while the image was indexed leaves nothing to list.
+  if (!image.ReadFailed()) List(options);
+  return Report(options);
 }
 
 }  // namespace

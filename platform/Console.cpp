@@ -30,6 +30,20 @@ constexpr ConsoleStream kStreams[] = {ConsoleStream::kOut, ConsoleStream::kErr};
 
 bool setUp = false;
 bool terminal[2] = {false, false};
+// The first failure to write standard output, kept for FinishConsole.
+bool outputLost = false;
+SystemError outputError;
+
+// Notes the reason of standard output's first failed write; a later one
+// often says only that the stream is already broken.
+void NoteOutput(bool written) {
+  if (written || outputLost) return;
+  outputLost = true;
+  outputError = LastSystemError();
+}
+
+// Sends what the C library holds of standard output on its way.
+void FlushOutput() { NoteOutput(std::fflush(stdout) == 0); }
 
 int IndexOf(ConsoleStream stream) {
   return stream == ConsoleStream::kOut ? 0 : 1;
@@ -37,6 +51,13 @@ int IndexOf(ConsoleStream stream) {
 
 std::FILE* FileOf(ConsoleStream stream) {
   return stream == ConsoleStream::kOut ? stdout : stderr;
+}
+
+// Writes through the C library; a failure on standard output is noted.
+void Write(ConsoleStream stream, const char* bytes, int length) {
+  const std::size_t size = static_cast<std::size_t>(length);
+  const bool written = std::fwrite(bytes, 1, size, FileOf(stream)) == size;
+  if (stream == ConsoleStream::kOut) NoteOutput(written);
 }
 
 #ifdef _WIN32
@@ -70,7 +91,7 @@ bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
                                         length, wide, kMaxWideText);
   if (units <= 0) return false;
   // Bytes still in the C library's buffers go first.
-  std::fflush(stdout);
+  FlushOutput();
   DWORD written = 0;
   return WriteConsoleW(HandleOf(stream), wide, static_cast<DWORD>(units),
                        &written, nullptr) != 0 &&
@@ -90,11 +111,11 @@ void WriteToFile(ConsoleStream stream, const char* text, int length,
                    : WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide,
                                          units, ansi, sizeof ansi, "?", nullptr);
     if (bytes > 0) {
-      std::fwrite(ansi, 1, static_cast<std::size_t>(bytes), FileOf(stream));
+      Write(stream, ansi, bytes);
       return;
     }
   }
-  std::fwrite(text, 1, static_cast<std::size_t>(length), FileOf(stream));
+  Write(stream, text, length);
 }
 
 #else
@@ -138,14 +159,14 @@ bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
       iconv(fromCp932, nullptr, nullptr, &out, &outLeft) == failed) {
     return false;
   }
-  const std::size_t size = sizeof converted - outLeft;
-  if (stream == ConsoleStream::kErr) std::fflush(stdout);
-  return std::fwrite(converted, 1, size, FileOf(stream)) == size;
+  if (stream == ConsoleStream::kErr) FlushOutput();
+  Write(stream, converted, static_cast<int>(sizeof converted - outLeft));
+  return true;
 }
 
 // Everything goes to a file or pipe as it is.
 void WriteToFile(ConsoleStream stream, const char* text, int length, Origin) {
-  std::fwrite(text, 1, static_cast<std::size_t>(length), FileOf(stream));
+  Write(stream, text, length);
 }
 
 #endif
@@ -159,7 +180,7 @@ void Print(ConsoleStream stream, const char* text, Origin origin) {
       WriteToTerminal(stream, text, static_cast<int>(length), origin)) {
     return;
   }
-  if (stream == ConsoleStream::kErr) std::fflush(stdout);
+  if (stream == ConsoleStream::kErr) FlushOutput();
   WriteToFile(stream, text, static_cast<int>(length), origin);
 }
 
@@ -169,7 +190,7 @@ void Print(ConsoleStream stream, const char* text, Origin origin) {
 // but Microsoft's C library buffers such a stream fully.
 void PrintAndFlush(ConsoleStream stream, const char* text, Origin origin) {
   Print(stream, text, origin);
-  if (stream == ConsoleStream::kOut) std::fflush(stdout);
+  if (stream == ConsoleStream::kOut) FlushOutput();
 }
 
 }  // namespace
@@ -201,15 +222,21 @@ void PrintArgument(ConsoleStream stream, const char* text) {
   PrintAndFlush(stream, text, Origin::kCommandLine);
 }
 
-bool FinishConsole() {
-  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) return false;
-#ifdef _WIN32
-  return true;
-#else
+bool FinishConsole(SystemError& error) {
+  FlushOutput();
+#ifndef _WIN32
   // Some file systems (NFS) report a failed write only when the file is
   // closed. Closing a copy of the descriptor shows it and keeps standard
   // output open for the lines that may follow.
-  const int copy = dup(fileno(stdout));
-  return copy < 0 || systemCalls.close(copy) == 0;
+  if (!outputLost) {
+    const int copy = systemCalls.dup(fileno(stdout));
+    if (copy >= 0) NoteOutput(systemCalls.close(copy) == 0);
+  }
 #endif
+  error = outputError;
+  const bool whole = !outputLost;
+  // Reported now; a later call speaks only of what is lost after it.
+  outputLost = false;
+  std::clearerr(stdout);
+  return whole;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SystemError.h"
+
 // The programs' console output. The programs' own texts are Shift-JIS
 // (CP932) bytes. On a terminal that would show those bytes as garbage they
 // are converted: to UTF-8 when the locale's character set is UTF-8 on
@@ -31,5 +33,6 @@ void PrintArgument(ConsoleStream stream, const char* text);
 // Flushes standard output and, on POSIX systems, closes a copy of its
 // descriptor, which shows failures that a file system reports only then.
 // Gives false when anything written to it was lost (a full disk, a closed
-// pipe). Standard output stays open.
-bool FinishConsole();
+// pipe); `error` then holds the reason of the first write that failed, or
+// of the failed close. Standard output stays open.
+bool FinishConsole(SystemError& error);

@@ -22,8 +22,8 @@ const SystemCalls kRealSystemCalls = {
     ::ReadFile,    ::WriteFile,    ::CloseHandle,        ::MoveFileExW,
     ::DeleteFileW, ::GetFullPathNameW, ::SetConsoleCtrlHandler,
 #else
-    OpenFile, ::fstat,  ::pread,  ::write,
-    ::close,  ::rename, ::unlink, ::sigaction, ::sigprocmask,
+    OpenFile, ::fstat,  ::pread,  ::write,     ::close,
+    ::dup,    ::rename, ::unlink, ::sigaction, ::sigprocmask,
 #endif
 };
 

@@ -32,6 +32,7 @@ struct SystemCalls {
   ssize_t (*pread)(int fd, void* dest, size_t length, off_t position);
   ssize_t (*write)(int fd, const void* data, size_t length);
   int (*close)(int fd);
+  int (*dup)(int fd);
   int (*rename)(const char* from, const char* to);
   int (*unlink)(const char* path);
   int (*sigaction)(int signal, const struct sigaction* action,

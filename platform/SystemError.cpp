@@ -20,7 +20,9 @@ void Copy(const char* from, char* text, int size) {
 
 #ifdef _WIN32
 
-// The system's message for `code`, without its closing line end.
+// The system's message for `code`, without its closing line end and
+// full stop, so that it reads like the POSIX systems' words inside a
+// message of ours ("(Access is denied)", not "(Access is denied.)").
 bool SystemText(unsigned long code, char* text, int size) {
   wchar_t wide[512];
   DWORD length = FormatMessageW(
@@ -29,6 +31,10 @@ bool SystemText(unsigned long code, char* text, int size) {
   while (length > 0 &&
          (wide[length - 1] == L'\r' || wide[length - 1] == L'\n' ||
           wide[length - 1] == L' ')) {
+    --length;
+  }
+  // A Japanese system ends its messages with an ideographic full stop.
+  if (length > 0 && (wide[length - 1] == L'.' || wide[length - 1] == 0x3002)) {
     --length;
   }
   if (length == 0) return false;

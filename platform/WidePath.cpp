@@ -29,7 +29,12 @@ bool ToWidePath(const char* path, wchar_t* wide) {
   wchar_t full[kMaxWidePath];
   const DWORD length =
       systemCalls.getFullPathName(given, kMaxWidePath, full, nullptr);
-  if (length == 0 || length >= kMaxWidePath - 8) return false;
+  if (length == 0) return false;
+  // Room for the longest prefix; a longer path is refused with its reason.
+  if (length >= kMaxWidePath - 8) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+  }
   if (length < MAX_PATH) {
     std::wcscpy(wide, given);
   } else if (full[0] == L'\\' && full[1] == L'\\') {  // \\server\share\...

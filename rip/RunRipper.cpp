@@ -76,10 +76,19 @@ constexpr const char* kNoDataMark =
 // "ステータス 0x%02x", for any other status the controller gave
 constexpr const char* kOtherStatusFormat =
     "\x83\x58\x83\x65\x81\x5b\x83\x5e\x83\x58 0x%02x";
-// "標準出力に書き込めません.\n"
-constexpr const char* kOutputLost =
+// "標準出力に書き込めません (", the system's reason, ").\n"
+constexpr const char* kOutputLostStart =
     "\x95\x57\x8f\x80\x8f\x6f\x97\xcd\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf"
-    "\x82\xdc\x82\xb9\x82\xf1.\n";
+    "\x82\xdc\x82\xb9\x82\xf1 (";
+// "イメージの最後の %lld バイトはどのディスクにも属しません.\n": bytes at
+// the image's end that belong to no disk
+constexpr const char* kUnownedBytesFormat =
+    "\x83\x43\x83\x81\x81\x5b\x83\x57\x82\xcc\x8d\xc5\x8c\xe3\x82\xcc %lld "
+    "\x83\x6f\x83\x43\x83\x67\x82\xcd\x82\xc7\x82\xcc\x83\x66\x83\x42\x83\x58"
+    "\x83\x4e\x82\xc9\x82\xe0\x91\xae\x82\xb5\x82\xdc\x82\xb9\x82\xf1.\n";
+// "イメージは空です.\n"
+constexpr const char* kImageEmpty =
+    "\x83\x43\x83\x81\x81\x5b\x83\x57\x82\xcd\x8b\xf3\x82\xc5\x82\xb7.\n";
 
 // Every sector the rippers read, the boot sector included, is 512 bytes
 // (N 2).
@@ -110,9 +119,10 @@ constexpr const char* kHelpText =
     "\n"
     "Exit status: 0 when every file of the recognised disks was cut whole\n"
     "(also from sectors recorded as unreadable); 1 when a file is missing\n"
-    "or incomplete, the image ends inside a disk or holds more than 64\n"
-    "disks, or the image, a file or standard output could not be read or\n"
-    "written, and on a usage error.\n"
+    "or incomplete, the image is empty, ends inside a disk, ends in bytes\n"
+    "that belong to no disk or holds more than 64 disks, or the image, a\n"
+    "file or standard output could not be read or written, and on a usage\n"
+    "error.\n"
     "\n"
     "  --help     show this text\n"
     "  --version  show the version\n"
@@ -255,10 +265,15 @@ bool CutFile(const char* name, int track, int c, int h, int r, int n,
 
 namespace {
 
-// Names each disk that the image ends inside, and the disks past the
-// limit that were not read. Gives true when there was any.
+// Names each disk that the image ends inside, the disks past the limit
+// that were not read, bytes that belong to no disk, and an image with
+// nothing in it. Gives true when there was any.
 bool ReportWhatTheImageLacks() {
   bool lacking = false;
+  if (image.IsEmpty()) {
+    PrintText(ConsoleStream::kErr, kImageEmpty);
+    return true;
+  }
   for (int i = 0; i < image.GetDiskCount(); ++i) {
     int present = 0;
     int declared = 0;
@@ -272,7 +287,22 @@ bool ReportWhatTheImageLacks() {
     PrintFormat(ConsoleStream::kErr, kDisksLeftOutFormat, D88Image::kMaxDisks);
     lacking = true;
   }
+  if (image.GetUnownedBytes() > 0) {
+    PrintFormat(ConsoleStream::kErr, kUnownedBytesFormat,
+                image.GetUnownedBytes());
+    lacking = true;
+  }
   return lacking;
+}
+
+// Ends what goes to standard output. Progress that never reached it is a
+// failure to report, with its reason; the files are written all the same.
+bool FinishOutput() {
+  SystemError error;
+  if (FinishConsole(error)) return true;
+  PrintText(ConsoleStream::kErr, kOutputLostStart);
+  EndWithReason(error);
+  return false;
 }
 
 // --help and --version; any other argument is an image's path.
@@ -282,7 +312,7 @@ bool IsOption(const char* argument, const TitleProfile& profile, int& status) {
   PrintFormat(ConsoleStream::kOut, help ? kHelpFormat : kVersionFormat,
               profile.program, profile.title);
   if (help) PrintText(ConsoleStream::kOut, kHelpText);
-  status = FinishConsole() ? 0 : 1;
+  status = FinishOutput() ? 0 : 1;
   return true;
 }
 
@@ -316,12 +346,7 @@ int Run(const TitleProfile& profile, int argc, char** argv) {
     failed = true;
   }
   if (ReportWhatTheImageLacks()) failed = true;
-  // The files are written; progress that never reached standard output is
-  // still a failure to report.
-  if (!FinishConsole()) {
-    PrintText(ConsoleStream::kErr, kOutputLost);
-    failed = true;
-  }
+  if (!FinishOutput()) failed = true;
   return failed ? 1 : 0;
 }
 

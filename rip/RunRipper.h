@@ -10,9 +10,10 @@
 // after a walk that cut every file whole (also from sectors the image
 // records as unreadable); 1 on a usage error, an image that cannot be
 // opened, a read of the image that failed (the walk ends there), a file
-// missing or incomplete, an image that ends inside a disk or holds more
-// disks than are read, an output file that could not be written, or
-// standard output that could not be. A closed standard output does not
+// missing or incomplete, an image that is empty, ends inside a disk, ends
+// in bytes that belong to no disk or holds more disks than are read, an
+// output file that could not be written, or standard output that could not
+// be (named with the reason). A closed standard output does not
 // stop the walk, and an interruption leaves no temporary file behind.
 // A single argument --help or --version prints the help or the version.
 int RunRipper(const TitleProfile& profile, int argc, char** argv);

@@ -84,23 +84,48 @@ TEST_F(D88Info, ListsDisksTracksSectorStatusAndMap) {
       result.out,
       "image disks 2\n"
       "legend . normal, E read error, D deleted data, - not found\n"
-      "disk 0 name \"Game\\x01\\\"\" media 0x10 2DD protected no tracks 2 "
+      "disk 1 name \"Game\\x01\\\"\" media 0x10 2DD protected no tracks 2 "
       "boot \"Pelk_No8\"\n"
-      "disk 0 track 0 c 0 h 0 sectors 2 ids 00.00.02.02 00.00.01.02\n"
-      "disk 0 track 2 c 1 h 0 sectors 2 ids 01.00.02.02:data-crc "
+      "disk 1 track 0 c 0 h 0 sectors 2 ids 00.00.02.02 00.00.01.02\n"
+      "disk 1 track 2 c 1 h 0 sectors 2 ids 01.00.02.02:data-crc "
       "01.00.01.02:deleted\n"
-      "disk 0 track 0 c 0 h 0 n 2 map ..\n"
-      "disk 0 track 2 c 1 h 0 n 2 map DE\n"
-      "disk 1 name \"\" media 0x99 unknown protected yes tracks 1 boot none\n"
-      "disk 1 track 163 c 81 h 1 sectors 6 ids 00.00.01.01 "
+      "disk 1 track 0 c 0 h 0 n 2 map ..\n"
+      "disk 1 track 2 c 1 h 0 n 2 map DE\n"
+      "disk 2 name \"\" media 0x99 unknown protected yes tracks 1 boot none\n"
+      "disk 2 track 163 c 81 h 1 sectors 6 ids 00.00.01.01 "
       "00.00.02.01:id-crc 00.00.03.01:no-address-mark "
       "00.00.04.01:no-data-mark 00.00.05.01:status-0x20 "
       "00.00.06.01:deleted\n"
-      "disk 1 track 163 c 81 h 1 n 1 map ------\n");
+      "disk 2 track 163 c 81 h 1 n 1 map ------\n");
 }
 
 TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
-  EXPECT_EQ(RunOn({}).out, "image disks 0\n");
+  // An empty image, and bytes that belong to no disk: after a disk whose
+  // size cannot reach a next header, and too few for a header of their own.
+  DiskSpec small = d88build::FormattedDisk(1);
+  small.sizeField = 100;
+  const Bytes smallDisk = d88build::BuildImage({small});
+  const std::string smallLine =
+      "disk 1 name \"FORMATTED\" media 0x10 2DD protected no tracks 0 boot "
+      "none\n";
+  const struct {
+    Bytes image;
+    std::string out;
+  } lost[] = {
+      {{}, "image disks 0\nimage empty\n"},
+      {Bytes(300, 0),
+       "image disks 0\nimage ends with 300 bytes that belong to no disk\n"},
+      {smallDisk, "image disks 1\n" + smallLine +
+                      "image ends with " +
+                      std::to_string(smallDisk.size() - d88build::kHeaderSize) +
+                      " bytes that belong to no disk\n"},
+  };
+  for (const auto& image : lost) {
+    const auto result = RunOn(image.image);
+    EXPECT_EQ(result.out, image.out);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.status, 0);
+  }
 
   DiskSpec disk = d88build::FormattedDisk(2);
   disk.trackOffsets[1] = 0xFFFFFFF0u;  // a negative offset: absent
@@ -113,9 +138,9 @@ TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
   const auto cut = RunOn(image, {"--tracks"});
   EXPECT_EQ(cut.out,
             "image disks 1\n"
-            "disk 0 name \"FORMATTED\" media 0x10 2DD protected no tracks 1 "
+            "disk 1 name \"FORMATTED\" media 0x10 2DD protected no tracks 1 "
             "truncated 709/" + declared + " boot \"O\\x7f\"\n"
-            "disk 0 track 0 c 0 h 0 sectors 1 ids 00.00.01.02\n");
+            "disk 1 track 0 c 0 h 0 sectors 1 ids 00.00.01.02\n");
   EXPECT_EQ(cut.status, 0);
 
   // Each track lists its own sectors: no track made up from the first
@@ -131,10 +156,10 @@ TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
        {ShortHeaderImage(formatted), d88build::BuildImage({swapped})}) {
     std::string expected =
         "image disks 1\n"
-        "disk 0 name \"FORMATTED\" media 0x10 2DD protected no tracks 3 boot "
+        "disk 1 name \"FORMATTED\" media 0x10 2DD protected no tracks 3 boot "
         "\"Pelk_No8\"\n";
     for (int track = 0; track < 3; ++track) {
-      expected += "disk 0 track " + std::to_string(track) + " c " +
+      expected += "disk 1 track " + std::to_string(track) + " c " +
                   std::to_string(track >> 1) + " h " +
                   std::to_string(track & 1) + " sectors 9 ids" +
                   FormattedIds(track) + "\n";
@@ -149,8 +174,8 @@ TEST_F(D88Info, DisksPastTheLimitAreNamed) {
     const auto result = RunOn(d88build::BuildImage(
         std::vector<DiskSpec>(disks, d88build::FormattedDisk(1))));
     EXPECT_EQ(result.out.rfind("image disks 64\n", 0), 0u);
-    EXPECT_NE(result.out.find("\ndisk 63 "), std::string::npos);
-    EXPECT_EQ(result.out.find("\ndisk 64 "), std::string::npos);
+    EXPECT_NE(result.out.find("\ndisk 64 "), std::string::npos);
+    EXPECT_EQ(result.out.find("\ndisk 65 "), std::string::npos);
     EXPECT_EQ(result.status, disks == 64 ? 0 : 1);
     EXPECT_EQ(
         result.err,

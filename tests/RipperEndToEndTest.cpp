@@ -104,16 +104,6 @@ TEST_P(RipperEndToEnd, UnopenableImageIsAnOpenFailure) {
   EXPECT_EQ(progrun::Listing(dir.path()).size(), 1u);
 }
 
-TEST_P(RipperEndToEnd, ImageWithoutWholeHeaderDoesNothing) {
-  for (std::size_t size : {0, 1, 687}) {
-    const auto result = RunOn(Bytes(size, 0x41));
-    EXPECT_EQ(result.status, 0) << size;
-    EXPECT_EQ(result.out, "") << size;
-    EXPECT_EQ(result.err, "") << size;
-  }
-  EXPECT_TRUE(progrun::Listing(dir.path()).empty());
-}
-
 TEST_P(RipperEndToEnd, EachDiskAloneYieldsItsFiles) {
   for (const ExpectedDisk& disk : title().disks) {
     SCOPED_TRACE(std::string("digit ") + disk.digit);
@@ -129,8 +119,9 @@ TEST_P(RipperEndToEnd, EachDiskAloneYieldsItsFiles) {
 }
 
 // The whole set plus a user disk, a foreign disk and digits with no recipe,
-// in one image with trailing bytes after the last disk, with the sectors of
-// every track in file order, interleaved, and reversed.
+// in one image with trailing bytes after the last disk (named: they belong
+// to no disk), with the sectors of every track in file order, interleaved,
+// and reversed.
 TEST_P(RipperEndToEnd, WholeSetInOneImageInAnySectorOrder) {
   const std::vector<std::vector<int>> orders = {
       {1, 2, 3, 4, 5, 6, 7, 8, 9},
@@ -160,9 +151,9 @@ TEST_P(RipperEndToEnd, WholeSetInOneImageInAnySectorOrder) {
     Bytes image = BuildImage(disks);
     image.insert(image.end(), 687, 0xE5);
     const auto result = ripcheck::RunOn(title(), image, setDir);
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, expectedOut);
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.err, ripcheck::Unowned(687));
     ripcheck::ExpectExactlyFiles(setDir.path(), expectedFiles);
   }
 }
@@ -305,17 +296,21 @@ TEST_P(RipperEndToEnd, ImageEndingPartWayGivesWhatArrived) {
 }
 
 // Disk size fields that cannot lead on to a next disk end the image after
-// their own disk; a disk whose size is smaller than its track offsets has
-// no readable track, so not even a boot sector.
+// their own disk's header, and what follows is named as belonging to no
+// disk; a disk whose size is smaller than its track offsets has no
+// readable track, so not even a boot sector.
 TEST_P(RipperEndToEnd, ImplausibleDiskSizesEndTheImage) {
   const ExpectedDisk& disk = MessageOnlyDisk();
   for (std::uint32_t size : {0u, 100u, 687u, 0x80000000u, 0xFFFFFFFFu}) {
     DiskSpec broken = BootOnlyDisk(disk.digit);
     broken.sizeField = size;
-    const auto result = RunOn(BuildImage({broken, BootOnlyDisk(disk.digit)}));
-    EXPECT_EQ(result.status, 0) << size;
+    const Bytes image = BuildImage({broken, BootOnlyDisk(disk.digit)});
+    const auto result = RunOn(image);
+    EXPECT_EQ(result.status, 1) << size;
     EXPECT_EQ(result.out, ripcheck::kNotRecognised) << size;
-    EXPECT_EQ(result.err, "") << size;  // nothing declared beyond the file
+    EXPECT_EQ(result.err, ripcheck::Unowned(static_cast<long long>(
+                              image.size() - d88build::kHeaderSize)))
+        << size;
   }
   DiskSpec huge = BootOnlyDisk(disk.digit);
   huge.sizeField = 0x7FFFFFFFu;
@@ -459,12 +454,15 @@ TEST_P(RipperEndToEnd, ReadErrorsNameTheFilesCutFromThem) {
   ripcheck::ExpectExactlyFiles(dir.path(), disk.files);
 }
 
-// Images of three disks cut short anywhere: each file of a recognised disk
-// is named exactly once, by its cutting line or as missing or incomplete;
-// a cut at least a header's length into a disk names that disk; the run
-// fails exactly when any of these messages appears. Every file written is
-// the start of what the whole image yields.
-TEST_P(RipperEndToEnd, TruncatedImagesAccountForEveryFile) {
+// Images of three disks cut short anywhere (at each field boundary of
+// every header, and at random), with a disk whose size field cannot reach
+// the next disk, or with bytes after the last: each file of a recognised
+// disk is named exactly once, by its cutting line or as missing or
+// incomplete; every byte lost is named once (an empty image, bytes that
+// belong to no disk, a disk the image ends inside); the run fails exactly
+// when any of these messages appears. Every file written is the start of
+// what the whole image yields.
+TEST_P(RipperEndToEnd, DamagedImagesAccountForEveryFileAndByte) {
   std::vector<DiskSpec> disks;
   std::map<std::string, const ExpectedFile*> files;
   std::vector<const ExpectedDisk*> expected;
@@ -476,9 +474,42 @@ TEST_P(RipperEndToEnd, TruncatedImagesAccountForEveryFile) {
   }
   const Bytes whole = BuildImage(disks);
   const std::size_t diskSize = whole.size() / disks.size();
+  struct Variant {
+    std::string what;
+    Bytes image;
+    std::string lost;  // the message naming the bytes lost, if any
+  };
+  std::vector<Variant> variants;
+  const auto cutAt = [&](std::size_t cut) {
+    const int into = static_cast<int>(cut % diskSize);
+    const std::string lost =
+        cut == 0 ? ripcheck::kImageEmpty
+        : into >= d88build::kHeaderSize
+            ? ripcheck::ImageEndsInsideDisk(static_cast<int>(cut / diskSize + 1),
+                                            into, static_cast<int>(diskSize))
+        : into > 0 ? ripcheck::Unowned(into)
+                   : "";
+    variants.push_back({"cut at " + std::to_string(cut),
+                        Bytes(whole.begin(), whole.begin() + cut), lost});
+  };
+  for (std::size_t disk = 0; disk < disks.size(); ++disk) {
+    for (const std::size_t field : {0, 1, 27, 28, 31, 32, 687, 688}) {
+      cutAt(disk * diskSize + field);
+    }
+  }
   std::mt19937 random(12345);
-  std::vector<std::size_t> cuts = {diskSize, diskSize + 687, diskSize + 688};
-  for (int i = 0; i < 24; ++i) cuts.push_back(random() % whole.size());
+  for (int i = 0; i < 24; ++i) cutAt(random() % whole.size());
+  for (const std::uint32_t size : {0u, 100u}) {
+    Bytes image = whole;
+    d88build::PutLe32(image, diskSize + d88build::kDiskSizeOffset, size);
+    variants.push_back({"second disk's size " + std::to_string(size), image,
+                        ripcheck::Unowned(static_cast<long long>(
+                            whole.size() - diskSize - d88build::kHeaderSize))});
+  }
+  Bytes trailing = whole;
+  trailing.insert(trailing.end(), 300, 0);
+  variants.push_back({"trailing bytes", trailing, ripcheck::Unowned(300)});
+
   const auto count = [](const std::string& text, const std::string& part) {
     std::size_t n = 0;
     for (std::size_t at = text.find(part); at != std::string::npos;
@@ -487,17 +518,12 @@ TEST_P(RipperEndToEnd, TruncatedImagesAccountForEveryFile) {
     }
     return n;
   };
-  for (const std::size_t cut : cuts) {
-    SCOPED_TRACE("cut at " + std::to_string(cut));
+  for (const Variant& variant : variants) {
+    SCOPED_TRACE(variant.what);
     ScratchDir runDir;
-    const auto result = ripcheck::RunOn(
-        title(), Bytes(whole.begin(), whole.begin() + cut), runDir);
-    const int into = static_cast<int>(cut % diskSize);
-    if (into >= d88build::kHeaderSize) {
-      EXPECT_EQ(count(result.err, ripcheck::ImageEndsInsideDisk(
-                                      static_cast<int>(cut / diskSize + 1),
-                                      into, static_cast<int>(diskSize))),
-                1u);
+    const auto result = ripcheck::RunOn(title(), variant.image, runDir);
+    if (!variant.lost.empty()) {
+      EXPECT_EQ(count(result.err, variant.lost), 1u);
     }
     for (const ExpectedDisk* disk : expected) {
       if (result.out.find(disk->message) == std::string::npos) continue;

@@ -31,10 +31,13 @@ inline const std::string kOpenFailed =
 inline const std::string kReadFailedStart =
     "\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x93\xc7\x82\xdd\x8d\x9e"
     "\x82\xdf\x82\xdc\x82\xb9\x82\xf1 (";
-// "標準出力に書き込めません.\n"
-inline const std::string kOutputLost =
+// "標準出力に書き込めません (", followed by the reason and ").\n"
+inline const std::string kOutputLostStart =
     "\x95\x57\x8f\x80\x8f\x6f\x97\xcd\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf"
-    "\x82\xdc\x82\xb9\x82\xf1.\n";
+    "\x82\xdc\x82\xb9\x82\xf1 (";
+// "イメージは空です.\n"
+inline const std::string kImageEmpty =
+    "\x83\x43\x83\x81\x81\x5b\x83\x57\x82\xcd\x8b\xf3\x82\xc5\x82\xb7.\n";
 // "<name> は不完全です (<got>/<size> バイト).\n"
 std::string Incomplete(const std::string& name, int got, int size);
 // "<name> は見つかりません (C <c> H <h> R <r>).\n"
@@ -101,6 +104,8 @@ void ExpectDamagedRun(const progrun::RunResult& result,
 
 // "イメージは <disk> 枚目のディスクの途中で終わっています (<present>/<declared> バイト).\n"
 std::string ImageEndsInsideDisk(int disk, int present, int declared);
+// "イメージの最後の <bytes> バイトはどのディスクにも属しません.\n"
+std::string Unowned(long long bytes);
 // "64 枚目より後のディスクは読み込んでいません.\n"
 extern const std::string kDisksLeftOut;
 

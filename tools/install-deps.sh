@@ -8,7 +8,8 @@
 #         cross-compiler (mingw-w64) and wine64 for the Windows tests, clang
 #         and its sanitizer and fuzzer runtime, Google Benchmark, lintian,
 #         dpkg-dev and file for the Debian package, strip-nondeterminism for
-#         reproducible zips and diffoscope to show where two builds differ;
+#         reproducible zips, diffoscope to show where two builds differ and
+#         gcovr for the test coverage;
 #         and the en_US.UTF-8 locale, under which the Windows programs'
 #         tests run wine
 # Runs apt-get as root, through sudo when not root. Nothing else on the
@@ -25,7 +26,7 @@ case $set_of in
     if [ "$set_of" = all ]; then
       packages="$packages g++-mingw-w64-x86-64-posix wine64 clang
         libclang-rt-14-dev libbenchmark-dev lintian dpkg-dev file locales
-        strip-nondeterminism diffoscope-minimal"
+        strip-nondeterminism diffoscope-minimal gcovr"
     fi
     ;;
   *) echo "usage: sh tools/install-deps.sh [demo|test|all]" >&2; exit 2 ;;
