@@ -83,10 +83,12 @@ bool D88Image::Open(const char* path) {
     // next offset out of range, ends the image after this disk, which is
     // then its header alone.
     if (size < kHeaderSize || position + size > INT_MAX) {
+      diskEnds[diskCount - 1] = position + kHeaderSize;
       LeaveRestUnowned(position + kHeaderSize);
       return true;
     }
     position += size;
+    diskEnds[diskCount - 1] = position;
   }
   // One more header where the next disk would begin: disks left out, which
   // say what the rest is. Anything shorter belongs to no disk.
@@ -120,6 +122,15 @@ bool D88Image::GetDiskExtent(int index, int& present, int& declared) const {
   declared = diskSizes[index];
   const long long rest = file.Size() - diskOffsets[index];
   present = rest < declared ? static_cast<int>(rest) : declared;
+  return true;
+}
+
+bool D88Image::GetDiskSpan(int index, long long& offset,
+                           long long& length) const {
+  if (index < 0 || index >= diskCount) return false;
+  offset = diskOffsets[index];
+  length = std::min(diskEnds[index], file.Size()) - offset;
+  if (length < 0) length = 0;
   return true;
 }
 
@@ -304,8 +315,9 @@ long long D88Image::ListingEnd(long long start) const {
 }
 
 // Calls `visit` with each header of the track's listing, in file order,
-// until it gives false. The listing ends at a header that does not arrive
-// whole, at ListingEnd, or at a header whose count minus 1 equals the index.
+// and the position of its data, until it gives false. The listing ends at a
+// header that does not arrive whole, at ListingEnd, or at a header whose
+// count minus 1 equals the index; `end` is where it must end at the latest.
 template <typename Visit>
 void D88Image::VisitListing(int track, Visit visit) {
   long long position = TrackStart(track);
@@ -315,7 +327,7 @@ void D88Image::VisitListing(int track, Visit visit) {
     const unsigned char* bytes = file.View(position, kSectorHeaderSize);
     if (bytes == nullptr) break;
     const D88SectorHeader header = ToSectorHeader(bytes);
-    if (!visit(header)) break;
+    if (!visit(header, position + kSectorHeaderSize, end)) break;
     position += kSectorHeaderSize + ReadLe16(header.dataSize);
     if (i == ReadLe16(header.sectorCount) - 1) break;
   }
@@ -323,7 +335,7 @@ void D88Image::VisitListing(int track, Visit visit) {
 
 int D88Image::ReadSectorIds(int track, unsigned char* dest, int limit) {
   int written = 0;
-  VisitListing(track, [&](const D88SectorHeader& header) {
+  VisitListing(track, [&](const D88SectorHeader& header, long long, long long) {
     if (written >= limit || written > INT_MAX - 4) return false;
     dest[written++] = header.c;
     dest[written++] = header.h;
@@ -334,10 +346,21 @@ int D88Image::ReadSectorIds(int track, unsigned char* dest, int limit) {
   return written;
 }
 
-int D88Image::ListSectors(int track, SectorInfo* dest, int maxCount) {
+int D88Image::ListSectors(int track, SectorInfo* dest, int maxCount,
+                          SectorData* data) {
   int count = 0;
-  VisitListing(track, [&](const D88SectorHeader& header) {
+  // The data stops at the listing's end, the disk's and the file's.
+  const long long diskEnd =
+      std::min(static_cast<long long>(diskOffset) + diskSize, file.Size());
+  VisitListing(track, [&](const D88SectorHeader& header, long long position,
+                          long long end) {
     if (count >= maxCount) return false;
+    if (data != nullptr) {
+      const long long room = std::min(end, diskEnd) - position;
+      const int size = ReadLe16(header.dataSize);
+      data[count] = {position, static_cast<int>(std::max(
+                                   0LL, std::min<long long>(size, room)))};
+    }
     dest[count++] = {header.c, header.h, header.r, header.n,
                      header.deletedMark, header.status};
     return true;

@@ -14,6 +14,13 @@ struct SectorInfo {
   unsigned char status;       // the controller's status; see IsReadError
 };
 
+// Where a listed sector's data lies in the image file: its first byte, and
+// how many of its bytes lie within its track and its disk.
+struct SectorData {
+  long long position;
+  int length;
+};
+
 // Reader for D88 floppy disk image files. A file may hold several disk images
 // laid end to end; Open indexes them, SelectDisk makes one current, and the
 // read operations find sectors of the current disk by their ID fields
@@ -71,6 +78,18 @@ class D88Image {
   // field declares nothing.
   bool GetDiskExtent(int index, int& present, int& declared) const;
 
+  // Where disk `index` lies in the file: from its first header byte to its
+  // declared end, or to the end of its header when its size field cannot
+  // reach a next header; cut at the end of the file. Gives false for an
+  // index outside the indexed disks.
+  bool GetDiskSpan(int index, long long& offset, long long& length) const;
+
+  // Copies up to `length` bytes of the image file at `position`, whatever
+  // disk they belong to; gives how many arrived (see ReadFailed).
+  int ReadImage(long long position, unsigned char* dest, int length) {
+    return file.Read(position, dest, length);
+  }
+
   // Makes disk `index` (0-based, file order) current. Gives false with no
   // file open (nothing changes), or for an index outside the indexed disks or
   // an unreadable header (no disk is current afterwards).
@@ -121,8 +140,10 @@ class D88Image {
   int ReadSectorIds(int track, unsigned char* dest, int limit);
 
   // The same listing as ReadSectorIds, with each sector's status: at most
-  // `maxCount` entries. Gives the number written.
-  int ListSectors(int track, SectorInfo* dest, int maxCount);
+  // `maxCount` entries. Gives the number written. With `data`, also where
+  // each sector's data lies, never past the track's end or the disk's.
+  int ListSectors(int track, SectorInfo* dest, int maxCount,
+                  SectorData* data = nullptr);
 
  private:
   // The headers a sector lookup visits on one track, in file order, up to
@@ -158,6 +179,7 @@ class D88Image {
   long long unownedBytes = 0;
   int diskOffsets[kMaxDisks] = {};
   int diskSizes[kMaxDisks] = {};
+  long long diskEnds[kMaxDisks] = {};  // where each disk's span ends
   int diskSize = 0;
   int diskOffset = 0;
   int trackOffsets[kTrackCount] = {};

@@ -2,7 +2,7 @@
 // one record per line: for instance to see why a ripper did not recognise
 // a disk, or which sectors of a damaged disk the image records as bad.
 //
-//   d88info [--tracks] [--map] IMAGE
+//   d88info [--tracks] [--map] [--hash] [--split FOLDER] IMAGE
 
 #include <cstdarg>
 #include <cstdio>
@@ -12,6 +12,10 @@
 #include "platform/CommandLine.h"
 #include "platform/Console.h"
 #include "platform/ConsoleWindow.h"
+#include "platform/Folder.h"
+#include "platform/Hashes.h"
+#include "platform/OutputFile.h"
+#include "platform/Signals.h"
 
 namespace {
 
@@ -20,9 +24,9 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "Usage: d88info [--tracks] [--map] IMAGE\n"
+    "Usage: d88info [--tracks] [--map] [--hash] [--split FOLDER] IMAGE\n"
     "       d88info --help | --version\n"
-    "Lists the disks of a D88 image: index, name, media type, write\n"
+    "Lists the disks of a D88 image: number, name, media type, write\n"
     "protection, tracks present and boot sector bytes 3..10.\n"
     "  --tracks  also lists every present track with the ID fields (C.H.R.N,\n"
     "            in hex) of its sectors in file order; a sector the image\n"
@@ -31,11 +35,22 @@ constexpr const char* kUsage =
     "            number, from 1 to the disk's highest, as the rippers find\n"
     "            the sector with the track's own C, H and usual N:\n"
     "            . normal, E read error, D deleted data, - not found\n"
+    "  --hash    also gives each disk's CRC32 and SHA-1, header included, as\n"
+    "            catalogues of known dumps list a disk saved as its own\n"
+    "            file, and its data-sha1, which only the sectors' IDs and\n"
+    "            data make (the same for copies with other headers)\n"
+    "  --split FOLDER\n"
+    "            also writes each disk as its own file FOLDER/BASE-NN.d88\n"
+    "            (BASE: the image's name without its extension; NN: the\n"
+    "            disk's number); FOLDER is made if missing\n"
     "Disks are numbered from 1, in file order. A disk that the image ends\n"
     "inside shows \"truncated PRESENT/DECLARED\" bytes; bytes at the image's\n"
     "end that belong to no disk have a line of their own, and so does an\n"
     "empty image. At most 64 disks are listed; an image holding more says\n"
-    "so on standard error and gives exit status 1.\n";
+    "so on standard error and gives exit status 1. With --split, a disk cut\n"
+    "short (written with the bytes there are), bytes that belong to no disk\n"
+    "(not written), an empty image and a file that could not be written\n"
+    "are named on standard error and give exit status 1.\n";
 constexpr const char* kLegend =
     "legend . normal, E read error, D deleted data, - not found\n";
 
@@ -47,9 +62,15 @@ constexpr int kMaxListedSectors = 65536;
 constexpr int kStatusNameSize = 32;
 // A line is printed in pieces of at most this many bytes.
 constexpr int kLinePieceSize = 1024;
+// The image is hashed and split in pieces of this many bytes.
+constexpr int kChunkSize = 65536;
+// Room for the two digits of a disk's number and the extension.
+constexpr int kPieceSuffixSize = 16;
 
 D88Image image;
 SectorInfo sectors[kMaxListedSectors];
+SectorData sectorData[kMaxListedSectors];
+unsigned char chunk[kChunkSize];
 unsigned char boot[kBootIdOffset + kBootIdLength];
 
 const char* MediaName(int mediaType) {
@@ -271,6 +292,8 @@ void ReportFailure(const char* what, const char* path,
 struct Options {
   bool listTracks = false;
   bool drawMap = false;
+  bool hash = false;
+  const char* splitFolder = nullptr;
   const char* path = nullptr;
   const char* text = nullptr;  // --help or --version: print this alone
 };
@@ -291,6 +314,11 @@ bool ParseArguments(int argc, char** argv, Options& options) {
       options.listTracks = true;
     } else if (std::strcmp(argument, "--map") == 0 && !options.drawMap) {
       options.drawMap = true;
+    } else if (std::strcmp(argument, "--hash") == 0 && !options.hash) {
+      options.hash = true;
+    } else if (std::strcmp(argument, "--split") == 0 &&
+               options.splitFolder == nullptr && i + 1 < argc) {
+      options.splitFolder = argv[++i];
     } else if (argument[0] != '-' && options.path == nullptr) {
       options.path = argument;
     } else {
@@ -298,6 +326,142 @@ bool ParseArguments(int argc, char** argv, Options& options) {
     }
   }
   return options.path != nullptr;
+}
+
+// What the hashes and the split found wrong; any of it fails the run.
+bool splitFailed = false;
+bool hashFailed = false;
+
+// Where disk `index` goes with --split: FOLDER/BASE-NN.d88, BASE being the
+// image's file name without its last extension. Nothing of the disk's own
+// header (its name) reaches the path.
+bool PiecePath(const Options& options, int index, char* path, int size) {
+  char name[ReplacingFile::kMaxNameLength + 1];
+  const char* file = FileNameOf(options.path);
+  const char* dot = std::strrchr(file, '.');
+  const int baseLength = static_cast<int>(
+      dot != nullptr && dot != file ? dot - file : std::strlen(file));
+  if (baseLength > ReplacingFile::kMaxNameLength - kPieceSuffixSize) {
+    return false;
+  }
+  std::snprintf(name, sizeof name, "%.*s-%02d.d88", baseLength, file,
+                index + 1);
+  return JoinPath(options.splitFolder, name, path, size);
+}
+
+// "d88info: cannot write PATH: REASON".
+void ReportWriteFailure(const char* path, const SystemError& error) {
+  ReportFailure("cannot write ", path, error);
+  splitFailed = true;
+}
+
+// Reads disk `index` as it lies in the file, header included, into the
+// CRC32 and SHA-1 when `crc` and `sha1` are given, and into `piece` when
+// it is given. Gives false when a read failed.
+bool ReadSpan(int index, unsigned long* crc, Sha1* sha1,
+              ReplacingFile* piece) {
+  long long offset = 0;
+  long long length = 0;
+  image.GetDiskSpan(index, offset, length);
+  for (long long done = 0; done < length;) {
+    const int want =
+        length - done < kChunkSize ? static_cast<int>(length - done) : kChunkSize;
+    const int got = image.ReadImage(offset + done, chunk, want);
+    if (got < want) return false;
+    if (crc != nullptr) *crc = Crc32(*crc, chunk, got);
+    if (sha1 != nullptr) sha1->Add(chunk, got);
+    if (piece != nullptr) piece->Write(chunk, got);
+    done += got;
+  }
+  return true;
+}
+
+// The data-sha1 of the selected disk: for each present track in order,
+// each sector record as the listing walks it: C, H, R, N, the number of
+// data bytes as two bytes little-endian, then those bytes.
+bool HashSectorData(Sha1& sha1) {
+  for (int track = 0; track < D88Image::kTrackCount; ++track) {
+    const int count =
+        image.ListSectors(track, sectors, kMaxListedSectors, sectorData);
+    for (int i = 0; i < count; ++i) {
+      const SectorInfo& sector = sectors[i];
+      const SectorData& data = sectorData[i];
+      const unsigned char record[] = {
+          sector.c, sector.h, sector.r, sector.n,
+          static_cast<unsigned char>(data.length & 0xff),
+          static_cast<unsigned char>(data.length >> 8)};
+      sha1.Add(record, sizeof record);
+      if (image.ReadImage(data.position, chunk, data.length) < data.length) {
+        return false;
+      }
+      sha1.Add(chunk, data.length);
+    }
+  }
+  return !image.ReadFailed();
+}
+
+void PrintDigest(const unsigned char* digest) {
+  for (int i = 0; i < kSha1Size; ++i) Print("%02x", digest[i]);
+}
+
+// With --hash, the disk's hash line; with --split, its file. One read of
+// the disk serves both. Gives false when a read of the image failed.
+bool HashAndSplit(const Options& options, int index) {
+  char path[ReplacingFile::kMaxNameLength + 1];
+  ReplacingFile piece;
+  bool writing = false;
+  if (options.splitFolder != nullptr) {
+    SystemError error;
+    if (!PiecePath(options, index, path, sizeof path)) {
+      ReportWriteFailure(options.splitFolder,
+                         SystemError{SystemError::Reason::kTooLong, 0});
+    } else if (!piece.Begin(path, error)) {
+      ReportWriteFailure(path, error);
+    } else {
+      writing = true;
+    }
+  }
+  unsigned long crc = 0;
+  Sha1 whole;
+  Sha1 data;
+  if (options.hash && !whole.Start()) hashFailed = true;
+  if (!ReadSpan(index, options.hash ? &crc : nullptr,
+                options.hash ? &whole : nullptr, writing ? &piece : nullptr)) {
+    piece.Abandon();
+    return false;
+  }
+  if (writing) {
+    SystemError error;
+    if (!piece.Finish(error)) ReportWriteFailure(path, error);
+  }
+  if (options.hash) {
+    unsigned char wholeDigest[kSha1Size];
+    unsigned char dataDigest[kSha1Size];
+    if (!data.Start()) hashFailed = true;
+    if (!HashSectorData(data)) return false;
+    if (!whole.Finish(wholeDigest) || !data.Finish(dataDigest)) {
+      hashFailed = true;
+    } else {
+      Print("disk %d crc32 %08lx sha1 ", index + 1, crc);
+      PrintDigest(wholeDigest);
+      Print(" data-sha1 ");
+      PrintDigest(dataDigest);
+      EndLine();
+    }
+  }
+  int present = 0;
+  int declared = 0;
+  if (writing && image.GetDiskExtent(index, present, declared) &&
+      present < declared) {
+    PrintText(ConsoleStream::kErr, "d88info: ");
+    PrintArgument(ConsoleStream::kErr, path);
+    PrintFormat(ConsoleStream::kErr,
+                " holds %d bytes of disk %d, which declares %d: the image "
+                "ends inside it\n",
+                present, index + 1, declared);
+    splitFailed = true;
+  }
+  return true;
 }
 
 // Lists the image, disk by disk; ends early at a failed read.
@@ -313,6 +477,10 @@ void List(const Options& options) {
        ++index) {
     if (!image.SelectDisk(index)) continue;
     PrintDisk(index);
+    if ((options.hash || options.splitFolder != nullptr) &&
+        !HashAndSplit(options, index)) {
+      return;
+    }
     if (options.listTracks) PrintTracks(index);
     if (options.drawMap) PrintMap(index);
   }
@@ -336,6 +504,24 @@ int Report(const Options& options) {
                 D88Image::kMaxDisks);
     status = kExitFailed;
   }
+  if (options.splitFolder != nullptr && !image.ReadFailed()) {
+    if (image.GetUnownedBytes() > 0) {
+      PrintFormat(ConsoleStream::kErr,
+                  "d88info: the last %lld bytes of the image belong to no "
+                  "disk and were not written\n",
+                  image.GetUnownedBytes());
+      splitFailed = true;
+    } else if (image.IsEmpty()) {
+      PrintText(ConsoleStream::kErr,
+                "d88info: the image is empty; nothing was written\n");
+      splitFailed = true;
+    }
+  }
+  if (hashFailed) {
+    PrintText(ConsoleStream::kErr,
+              "d88info: the system's crypto library could not hash\n");
+  }
+  if (splitFailed || hashFailed) status = kExitFailed;
   SystemError error;
   if (!FinishConsole(error)) {
     ReportFailure("cannot write to standard output", nullptr, error);
@@ -357,6 +543,16 @@ int Run(int argc, char** argv) {
   if (!image.Open(options.path)) {
     ReportFailure("cannot open ", options.path, image.GetFileError());
     return kExitFailed;
+  }
+  if (options.splitFolder != nullptr) {
+    // Files are written whole or not at all, also when interrupted.
+    RemoveTemporaryOnInterruption();
+    ReportFailedWritesAsErrors();
+    SystemError error;
+    if (!MakeFolder(options.splitFolder, error)) {
+      ReportFailure("cannot make folder ", options.splitFolder, error);
+      return kExitFailed;
+    }
   }
   // A failed read while the image was indexed leaves nothing to list.
   if (!image.ReadFailed()) List(options);

@@ -1,6 +1,7 @@
 #include "platform/OutputFile.h"
 
 #include <cstdio>
+#include <type_traits>
 
 #include "platform/Signals.h"
 #include "platform/SystemCalls.h"
@@ -18,8 +19,6 @@
 
 namespace {
 
-// An output name of up to 260 bytes, the process id and the attempt.
-constexpr int kTemporaryNameSize = 300;
 constexpr int kTemporaryNameAttempts = 100;
 
 #ifdef _WIN32
@@ -129,13 +128,13 @@ TemporaryPath PathToMark(const char* path) { return path; }
 // marks it for removal on interruption. The process id keeps it apart from
 // what other runs, or runs killed outright, left behind. Names that are
 // taken are passed over; any other failure ends the attempts.
-Handle CreateTemporary(const char* name, char* temporaryName,
+Handle CreateTemporary(const char* name, char* temporaryName, int size,
                        SystemError& error) {
   for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
     const int length =
-        std::snprintf(temporaryName, kTemporaryNameSize, "%s.%ld.%d.tmp", name,
-                      ProcessId(), attempt);
-    if (length < 0 || length >= kTemporaryNameSize) {
+        std::snprintf(temporaryName, static_cast<std::size_t>(size),
+                      "%s.%ld.%d.tmp", name, ProcessId(), attempt);
+    if (length < 0 || length >= size) {
       error = SystemError{SystemError::Reason::kSystem, kNameTooLong};
       return kNoFile;
     }
@@ -152,16 +151,37 @@ Handle CreateTemporary(const char* name, char* temporaryName,
 
 }  // namespace
 
-bool WriteFileReplacing(const char* name, const unsigned char* data, int size,
-                        SystemError& error) {
-  if (size < 0) return false;
-  char temporaryName[kTemporaryNameSize];
-  const Handle file = CreateTemporary(name, temporaryName, error);
-  if (file == kNoFile) return false;
+static_assert(std::is_same<ReplacingFile::Native, Handle>::value,
+              "the class keeps the system's own handle");
 
+bool ReplacingFile::Begin(const char* path, SystemError& error) {
+  Abandon();
+  const int length = std::snprintf(name, sizeof name, "%s", path);
+  if (length < 0 || length >= static_cast<int>(sizeof name)) {
+    error = SystemError{SystemError::Reason::kSystem, kNameTooLong};
+    return false;
+  }
+  file = CreateTemporary(name, temporaryName, sizeof temporaryName, error);
+  if (file == kNoFile) return false;
+  open = true;
+  failed = false;
+  return true;
+}
+
+void ReplacingFile::Write(const unsigned char* data, int size) {
+  if (!open || failed || size <= 0) return;
+  if (!WriteAll(file, data, size)) {
+    firstError = LastSystemError();
+    failed = true;
+  }
+}
+
+bool ReplacingFile::Finish(SystemError& error) {
+  if (!open) return false;
+  open = false;
   // The first failure is the one to report.
-  bool written = WriteAll(file, data, size);
-  if (!written) error = LastSystemError();
+  bool written = !failed;
+  if (!written) error = firstError;
   if (!CloseFile(file) && written) {
     error = LastSystemError();
     written = false;
@@ -173,4 +193,20 @@ bool WriteFileReplacing(const char* name, const unsigned char* data, int size,
   MarkTemporary(nullptr);
   ReleaseInterruptions();
   return moved;
+}
+
+void ReplacingFile::Abandon() {
+  if (!open) return;
+  failed = true;
+  SystemError ignored;
+  Finish(ignored);
+}
+
+bool WriteFileReplacing(const char* name, const unsigned char* data, int size,
+                        SystemError& error) {
+  // One file at a time: its names outlive no call.
+  static ReplacingFile file;
+  if (size < 0 || !file.Begin(name, error)) return false;
+  file.Write(data, size);
+  return file.Finish(error);
 }

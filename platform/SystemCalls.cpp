@@ -21,9 +21,11 @@ const SystemCalls kRealSystemCalls = {
     ::CreateFileW, ::GetFileType,  ::GetFileAttributesW, ::GetFileSizeEx,
     ::ReadFile,    ::WriteFile,    ::CloseHandle,        ::MoveFileExW,
     ::DeleteFileW, ::GetFullPathNameW, ::SetConsoleCtrlHandler,
+    ::CreateDirectoryW,
 #else
     OpenFile, ::fstat,  ::pread,  ::write,     ::close,
     ::dup,    ::rename, ::unlink, ::sigaction, ::sigprocmask,
+    ::mkdir,  ::stat,
 #endif
 };
 

@@ -26,6 +26,7 @@ struct SystemCalls {
   decltype(&::DeleteFileW) deleteFile;
   decltype(&::GetFullPathNameW) getFullPathName;
   decltype(&::SetConsoleCtrlHandler) setConsoleCtrlHandler;
+  decltype(&::CreateDirectoryW) createDirectory;
 #else
   int (*open)(const char* path, int flags, mode_t mode);
   int (*fstat)(int fd, struct stat* status);
@@ -38,6 +39,8 @@ struct SystemCalls {
   int (*sigaction)(int signal, const struct sigaction* action,
                    struct sigaction* before);
   int (*sigprocmask)(int how, const sigset_t* set, sigset_t* before);
+  int (*mkdir)(const char* path, mode_t mode);
+  int (*stat)(const char* path, struct stat* status);
 #endif
 };
 

@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* kFolderText = "is a folder";
 constexpr const char* kNotRegularText = "not a regular file";
+constexpr const char* kTooLongText = "path too long";
 
 void Copy(const char* from, char* text, int size) {
   std::snprintf(text, static_cast<std::size_t>(size), "%s", from);
@@ -74,6 +75,7 @@ const char* DescribeError(const SystemError& error, char* text, int size) {
     case SystemError::Reason::kNotRegularFile:
       Copy(kNotRegularText, text, size);
       break;
+    case SystemError::Reason::kTooLong: Copy(kTooLongText, text, size); break;
     case SystemError::Reason::kSystem:
       if (!SystemText(error.code, text, size)) {
         std::snprintf(text, static_cast<std::size_t>(size), "error %lu",

@@ -7,6 +7,7 @@ struct SystemError {
     kSystem,          // the system's own error number, in `code`
     kFolder,          // the path names a folder
     kNotRegularFile,  // a FIFO, a device, a socket
+    kTooLong,         // a path longer than the programs make
   };
   Reason reason = Reason::kNone;
   // errno on POSIX systems, GetLastError() on Windows.

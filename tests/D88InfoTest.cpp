@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <openssl/evp.h>
+#include <zlib.h>
+
 #include <filesystem>
+#include <regex>
 #include <set>
 
 #include "ProgramRun.h"
@@ -168,6 +172,172 @@ TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
   }
 }
 
+std::string Hex(const unsigned char* bytes, int size) {
+  std::string hex;
+  char pair[3];
+  for (int i = 0; i < size; ++i) {
+    std::snprintf(pair, sizeof pair, "%02x", bytes[i]);
+    hex += pair;
+  }
+  return hex;
+}
+
+// "crc32 XXXXXXXX sha1 H" of bytes, as catalogues of known dumps list them.
+std::string Checksums(const Bytes& bytes) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha1(), nullptr);
+  char crc[9];
+  std::snprintf(crc, sizeof crc, "%08lx",
+                crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
+  return std::string("crc32 ") + crc + " sha1 " + Hex(digest, size);
+}
+
+// The data-sha1 of a built disk: for each track in order, each record's
+// C, H, R, N, its data's length (LE16) and its data.
+std::string DataSha1(const DiskSpec& disk) {
+  Bytes made;
+  for (const auto& [track, records] : disk.tracks) {
+    for (const d88build::SectorRecord& record : records) {
+      const std::size_t size = record.data.size();
+      made.insert(made.end(), {record.c, record.h, record.r, record.n,
+                               static_cast<std::uint8_t>(size & 0xff),
+                               static_cast<std::uint8_t>(size >> 8)});
+      made.insert(made.end(), record.data.begin(), record.data.end());
+    }
+  }
+  const std::string sums = Checksums(made);
+  return sums.substr(sums.find("sha1 ") + 5);
+}
+
+// A joined image of one disk in several copies (another name, write
+// protection and media byte; a 672-byte header; byte-swapped sector
+// counts; other status bytes) and another disk: each disk's hash line
+// gives the checksums of its piece, the copies share the data-sha1 that
+// the disk's sectors make and no whole-disk sha1, and the pieces joined
+// give the image back.
+TEST_F(D88Info, HashesAreThoseOfEachDiskAloneAndSplitGivesTheImageBack) {
+  DiskSpec original = d88build::FormattedDisk(3);
+  original.name = "Original";
+  d88build::SetBootSignature(original, "Pelk_No8", '8');
+  DiskSpec renamed = original;
+  renamed.name = "Copy";
+  renamed.writeProtect = 0x10;
+  renamed.mediaType = 0x20;
+  DiskSpec swapped = original;
+  DiskSpec statuses = original;
+  for (auto& [track, records] : swapped.tracks) {
+    for (auto& record : records) record.sectorCount = 0x0900;
+  }
+  statuses.tracks[1][4].status = 0xB0;
+  const DiskSpec other = d88build::FormattedDisk(2);
+  const std::vector<Bytes> disks = {
+      d88build::BuildDisk(original), d88build::BuildDisk(renamed),
+      ShortHeaderImage(original),    d88build::BuildDisk(swapped),
+      d88build::BuildDisk(statuses), d88build::BuildDisk(other)};
+  Bytes image;
+  for (const Bytes& disk : disks) image.insert(image.end(), disk.begin(), disk.end());
+
+  const auto result = RunOn(image, {"--hash", "--split", "pieces"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  const std::regex line("disk (\\d+) (crc32 \\S+ sha1 \\S+) data-sha1 (\\S+)");
+  std::vector<std::pair<std::string, std::string>> hashes;
+  for (std::sregex_iterator at(result.out.begin(), result.out.end(), line), end;
+       at != end; ++at) {
+    EXPECT_EQ((*at)[1], std::to_string(hashes.size() + 1));
+    hashes.push_back({(*at)[2], (*at)[3]});
+  }
+  const auto pieces = progrun::Listing(dir / "pieces");
+  ASSERT_EQ(hashes.size(), disks.size());
+  ASSERT_EQ(pieces.size(), disks.size());
+  Bytes joined;
+  std::set<std::string> wholeSums;
+  for (std::size_t i = 0; i < disks.size(); ++i) {
+    const std::string name = "image-0" + std::to_string(i + 1) + ".d88";
+    ASSERT_EQ(pieces.count(name), 1u) << name;
+    const Bytes& piece = pieces.at(name);
+    EXPECT_EQ(hashes[i].first, Checksums(piece)) << name;
+    wholeSums.insert(hashes[i].first);
+    joined.insert(joined.end(), piece.begin(), piece.end());
+    EXPECT_EQ(hashes[i].second,
+              DataSha1(i + 1 < disks.size() ? original : other))
+        << name;
+  }
+  EXPECT_EQ(wholeSums.size(), disks.size());
+  EXPECT_TRUE(joined == image);
+}
+
+// --split: the pieces' names come from the image's file name, never from
+// a disk's; the folder is made; an older piece is replaced whole; a disk
+// cut short is written and named, bytes that belong to no disk are named
+// and not written; a piece that cannot be written is named; nothing is
+// left beside the pieces. Any of these fails the run.
+TEST_F(D88Info, SplitWritesEachDiskAndNamesWhatItCouldNot) {
+  DiskSpec named = d88build::FormattedDisk(1);
+  named.name = "../x";
+  const Bytes one = d88build::BuildImage({named});
+  const Bytes two = d88build::BuildImage({named, named});
+  Bytes tail = one;
+  tail.insert(tail.end(), 300, 0);
+  const std::string d88info = progrun::ProgramPath("d88info");
+  const struct {
+    std::string what;
+    std::string image;      // the image's file name
+    Bytes bytes;
+    std::string blocked;    // a folder in the way of this piece
+    std::map<std::string, Bytes> pieces;
+    std::string err;        // what standard error holds, in part
+  } cases[] = {
+      {"a disk named ../x", "a.b.d88", one, "", {{"a.b-01.d88", one}}, ""},
+      {"no extension", "plain", two, "",
+       {{"plain-01.d88", one}, {"plain-02.d88", one}}, ""},
+      {"cut short", "cut.d88", Bytes(two.begin(), two.end() - 100), "",
+       {{"cut-01.d88", one},
+        {"cut-02.d88", Bytes(one.begin(), one.end() - 100)}},
+       " holds " + std::to_string(one.size() - 100) + " bytes of disk 2"},
+      {"bytes of no disk", "tail.d88", tail, "", {{"tail-01.d88", one}},
+       "the last 300 bytes"},
+      {"a piece in the way", "in.d88", two, "in-01.d88",
+       {{"in-02.d88", one}}, "cannot write "},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.what);
+    progrun::ScratchDir scratch;
+    const fs::path folder = scratch / "top" / "pieces";
+    fs::create_directories(folder);
+    d88build::WriteFile((folder / "older").string(), Bytes(3, 1));
+    for (const auto& [name, bytes] : test.pieces) {
+      d88build::WriteFile((folder / name).string(), Bytes(5, 2));
+    }
+    if (!test.blocked.empty()) fs::create_directory(folder / test.blocked);
+    d88build::WriteFile((scratch / test.image).string(), test.bytes);
+    const auto result = progrun::Run(
+        d88info, {"--split", folder.string(), test.image}, scratch.path());
+    EXPECT_EQ(result.status, test.err.empty() ? 0 : 1);
+    EXPECT_EQ(result.err.empty(), test.err.empty()) << result.err;
+    EXPECT_NE(result.err.find(test.err), std::string::npos) << result.err;
+    auto left = progrun::Listing(folder);
+    EXPECT_EQ(left.erase("older"), 1u);
+    if (!test.blocked.empty()) {
+      EXPECT_EQ(left.erase(test.blocked + "/"), 1u);
+    }
+    EXPECT_EQ(left, test.pieces);
+    EXPECT_EQ(progrun::Listing(scratch / "top").size(), 1u);  // pieces/
+  }
+  // The folder is made, though not its parent.
+  d88build::WriteFile((dir / "one.d88").string(), one);
+  EXPECT_EQ(progrun::Run(d88info, {"--split", "made", "one.d88"}, dir.path())
+                .status,
+            0);
+  EXPECT_EQ(progrun::Listing(dir / "made").size(), 1u);
+  const auto orphan =
+      progrun::Run(d88info, {"--split", "no/such", "one.d88"}, dir.path());
+  EXPECT_EQ(orphan.status, 1);
+  EXPECT_EQ(orphan.err.rfind("d88info: cannot make folder no/such: ", 0), 0u)
+      << orphan.err;
+}
+
 // 64 disks are listed; one more is named on standard error and fails.
 TEST_F(D88Info, DisksPastTheLimitAreNamed) {
   for (const int disks : {64, 65}) {
@@ -187,7 +357,10 @@ TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
   const std::string d88info = progrun::ProgramPath("d88info");
   const auto help = progrun::Run(d88info, {"--help"}, dir.path());
   EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.out.rfind("Usage: d88info [--tracks] [--map] IMAGE\n", 0), 0u);
+  EXPECT_EQ(help.out.rfind("Usage: d88info [--tracks] [--map] [--hash] "
+                           "[--split FOLDER] IMAGE\n",
+                           0),
+            0u);
   const auto version = progrun::Run(d88info, {"--version"}, dir.path());
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "d88info " D88RIP_VERSION "\n");
@@ -195,7 +368,11 @@ TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
                                                {"--tracks"},
                                                {"a", "b"},
                                                {"--bogus", "a"},
-                                               {"--map", "--map", "a"}}) {
+                                               {"--map", "--map", "a"},
+                                               {"--hash", "--hash", "a"},
+                                               {"a", "--split"},
+                                               {"--split", "b", "--split",
+                                                "c", "a"}}) {
     const auto wrong = progrun::Run(d88info, args, dir.path());
     EXPECT_EQ(wrong.status, 2);
     EXPECT_EQ(wrong.out, "");
@@ -222,8 +399,9 @@ TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
   EXPECT_EQ(reasons.size(), paths.size());
 }
 
-// A read of the image that fails part way, at each read in turn: the
-// listing ends with its last true line and the image is named.
+// A read of the image that fails part way, at each read in turn, also
+// while it is hashed and split: the listing ends with its last true line,
+// the image is named, and each piece written is whole.
 TEST_F(D88Info, FailedReadEndsTheListingWithAMessage) {
   if (!progrun::CanTrace()) {
     GTEST_SKIP() << "needs strace and the Linux programs";
@@ -232,13 +410,21 @@ TEST_F(D88Info, FailedReadEndsTheListingWithAMessage) {
   d88build::WriteFile(path, d88build::BuildImage({d88build::FormattedDisk(),
                                                   d88build::FormattedDisk()}));
   const std::string d88info = progrun::ProgramPath("d88info");
-  const std::vector<std::string> args = {"--tracks", "--map", path};
+  const std::vector<std::string> args = {"--tracks", "--map", "--hash",
+                                         "--split", "pieces", path};
   const auto clean = progrun::Run(d88info, args, dir.path());
+  const auto cleanPieces = progrun::Listing(dir / "pieces");
+  ASSERT_EQ(cleanPieces.size(), 2u);
   for (int k = 1;; ++k) {
+    fs::remove_all(dir / "pieces");
     const auto result = progrun::Run(
         d88info, args, dir.path(),
         progrun::UnderStrace("pread64", path, "/dev/null",
                              "error=EIO:when=" + std::to_string(k)));
+    for (const auto& [name, bytes] : progrun::Listing(dir / "pieces")) {
+      EXPECT_TRUE(cleanPieces.count(name) && cleanPieces.at(name) == bytes)
+          << k << " " << name;
+    }
     if (result.status == 0) {
       EXPECT_EQ(result.out, clean.out);
       EXPECT_GT(k, 2);

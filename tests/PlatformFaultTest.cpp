@@ -132,10 +132,11 @@ std::map<std::string, Call> InstallFakes() {
       FAKE(getFileSize), FAKE(readFile),        FAKE(writeFile),
       FAKE(closeHandle), FAKE(moveFile),        FAKE(deleteFile),
       FAKE(getFullPathName), FAKE(setConsoleCtrlHandler),
+      FAKE(createDirectory),
 #else
       FAKE(open),   FAKE(fstat),  FAKE(pread),     FAKE(write),
       FAKE(close),  FAKE(dup),    FAKE(rename),    FAKE(unlink),
-      FAKE(sigaction), FAKE(sigprocmask),
+      FAKE(sigaction), FAKE(sigprocmask), FAKE(mkdir),  FAKE(stat),
 #endif
   };
   EXPECT_EQ(fakes.size() * sizeof(Call), sizeof(SystemCalls))

@@ -23,7 +23,14 @@ if [ "$files" != "$expected" ]; then
   echo "$files"
   exit 1
 fi
-dpkg-deb -f "$deb" Depends | grep -q libc6
+# The C library for all three; libcrypto and zlib for d88info's checksums.
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in libc6 libssl3 zlib1g; do
+  case $depends in
+    *"$package"*) ;;
+    *) echo "$deb does not depend on $package: $depends"; exit 1 ;;
+  esac
+done
 if ! report=$(lintian --fail-on error,warning "$deb" 2>&1); then
   echo "$report"
   exit 1

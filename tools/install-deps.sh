@@ -1,11 +1,13 @@
 #!/bin/sh
 # Installs, from Debian's or Ubuntu's packages, what is missing for:
-#   demo  building the programs and the demo: cmake, g++, make; iconv
-#         comes with libc-bin
+#   demo  building the programs and the demo: cmake, g++, make, and zlib's
+#         and OpenSSL's headers for d88info's checksums; iconv comes with
+#         libc-bin
 #   test  the above, and the whole test suite: GoogleTest, strace, and
 #         mandoc, man-db and groff-base for the man page check
 #   all   (the default) the above, and what CI needs besides: the Windows
-#         cross-compiler (mingw-w64) and wine64 for the Windows tests, clang
+#         cross-compiler (mingw-w64) with zlib for it, and wine64 for the
+#         Windows tests, clang
 #         and its sanitizer and fuzzer runtime, Google Benchmark, lintian,
 #         dpkg-dev and file for the Debian package, strip-nondeterminism for
 #         reproducible zips, diffoscope to show where two builds differ and
@@ -18,13 +20,13 @@
 #   sh tools/install-deps.sh [demo|test|all]
 set -eu
 set_of=${1:-all}
-packages="cmake g++ make libc-bin"
+packages="cmake g++ make libc-bin zlib1g-dev libssl-dev"
 case $set_of in
   demo) ;;
   test|all)
     packages="$packages libgtest-dev strace mandoc man-db groff-base"
     if [ "$set_of" = all ]; then
-      packages="$packages g++-mingw-w64-x86-64-posix wine64 clang
+      packages="$packages g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 clang
         libclang-rt-14-dev libbenchmark-dev lintian dpkg-dev file locales
         strip-nondeterminism diffoscope-minimal gcovr"
     fi

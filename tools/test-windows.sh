@@ -16,10 +16,14 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j2 >/dev/null
 
 for exe in pelkrip voskrip d88info; do
-  for dll in $(x86_64-w64-mingw32-objdump -p "$windows/$exe.exe" |
-               awk '/DLL Name:/ { print $3 }'); do
+  # objdump's own status counts: no pipeline stands between it and set -e.
+  headers=$(x86_64-w64-mingw32-objdump -p "$windows/$exe.exe")
+  dlls=$(printf '%s\n' "$headers" | awk '/DLL Name:/ { print $3 }')
+  [ -n "$dlls" ] || { echo "$exe.exe: no imports found"; exit 1; }
+  for dll in $dlls; do
     case $dll in
       KERNEL32.dll|msvcrt.dll|SHELL32.dll) ;;
+      bcrypt.dll) [ "$exe" = d88info ] || { echo "$exe.exe needs $dll"; exit 1; } ;;
       *) echo "$exe.exe needs $dll"; exit 1 ;;
     esac
   done
