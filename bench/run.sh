@@ -5,6 +5,8 @@
 #            `cp -r` of the folder that run produced
 #   scale    each ripper on 64 copies of its title's disk with the most
 #            files, against the write floor (the same file writes, no reads)
+#   hash     d88info --hash on the 64 disks of the second title's scale
+#            image, against sha1sum of that file
 #   hostile  pelkrip on 64 disks whose tracks all point at one chain of
 #            empty headers, for several chain lengths
 # with the peak resident memory of each run and, where strace is installed,
@@ -107,6 +109,17 @@ for title in pelk vosk; do
   printf '%-27s %9s   %11s   %5s   %8s\n' "scale ${program[$title]} (64 disks)" \
     "$t_rip" "$t_floor (floor)" "$(ratio "$t_rip" "$t_floor")" "$peak"
 done
+
+# d88info --hash: against sha1sum of the same file; its memory against
+# the listing's without the hashes.
+image="$images/vosk-scale.d88"
+t_hash=$(median_ms "$build/d88info" --hash "$image")
+t_sha1sum=$(median_ms sha1sum "$image")
+peak_hash=$(peak_kib "$build/d88info" --hash "$image")
+peak_list=$(peak_kib "$build/d88info" "$image")
+printf '%-27s %9s   %11s   %5s   %8s (%s without --hash)\n' \
+  "d88info --hash (64 disks)" "$t_hash" "$t_sha1sum (sha1sum)" \
+  "$(ratio "$t_hash" "$t_sha1sum")" "$peak_hash" "$peak_list"
 
 echo
 echo "hostile pelkrip, 64 disks   chain   image MiB   ms   peak KiB"
