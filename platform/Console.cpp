@@ -14,9 +14,12 @@
 #else
 #include <iconv.h>
 #include <langinfo.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <clocale>
+#include <cstdlib>
+#include <initializer_list>
 #endif
 
 namespace {
@@ -122,9 +125,35 @@ void WriteToFile(ConsoleStream stream, const char* text, int length,
 
 iconv_t fromCp932 = reinterpret_cast<iconv_t>(-1);
 
+// Whether a locale's name gives UTF-8 as its character set: the part after
+// its dot and before any '@' is UTF-8 or utf8, in any case.
+bool NamesUtf8(const char* locale) {
+  const char* codeset = std::strchr(locale, '.');
+  if (codeset == nullptr) return false;
+  ++codeset;
+  const char* end = std::strchr(codeset, '@');
+  const std::size_t length =
+      end != nullptr ? static_cast<std::size_t>(end - codeset)
+                     : std::strlen(codeset);
+  return (length == 5 && strncasecmp(codeset, "utf-8", 5) == 0) ||
+         (length == 4 && strncasecmp(codeset, "utf8", 4) == 0);
+}
+
+// The locale's character set, or, where the locale named in the
+// environment is not installed (a container, a fresh WSL), the character
+// set that name gives: the terminal shows what the user set it to show.
 bool LocaleIsUtf8() {
-  std::setlocale(LC_CTYPE, "");
-  const bool utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  bool utf8 = false;
+  if (std::setlocale(LC_CTYPE, "") != nullptr) {
+    utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  } else {
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+      const char* value = std::getenv(variable);
+      if (value == nullptr || *value == '\0') continue;
+      utf8 = NamesUtf8(value);
+      break;
+    }
+  }
   // Nothing else in the programs depends on the locale; keep it that way.
   std::setlocale(LC_CTYPE, "C");
   return utf8;

@@ -7,15 +7,22 @@
 #include <cwchar>
 #endif
 
-bool KeepsWindowOpen(int processesOnConsole, bool inIsConsole,
+bool KeepsWindowOpen(bool underWine, int processesOnConsole, bool inIsConsole,
                      bool outIsConsole, bool errIsConsole) {
-  return processesOnConsole == 1 && inIsConsole && outIsConsole &&
-         errIsConsole;
+  return !underWine && processesOnConsole == 1 && inIsConsole &&
+         outIsConsole && errIsConsole;
 }
 
 #ifdef _WIN32
 
 namespace {
+
+// Wine's ntdll exports its version; Windows' has no such function.
+bool UnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr &&
+         GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 
 bool IsConsole(DWORD which) {
   DWORD mode = 0;
@@ -33,7 +40,7 @@ void Say(const wchar_t* text) {
 void HoldOwnConsoleWindow(bool nameFolder) {
   DWORD processes[2];
   const int count = static_cast<int>(GetConsoleProcessList(processes, 2));
-  if (!KeepsWindowOpen(count, IsConsole(STD_INPUT_HANDLE),
+  if (!KeepsWindowOpen(UnderWine(), count, IsConsole(STD_INPUT_HANDLE),
                        IsConsole(STD_OUTPUT_HANDLE),
                        IsConsole(STD_ERROR_HANDLE))) {
     return;

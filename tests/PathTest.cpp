@@ -92,25 +92,29 @@ TEST(Paths, FullwidthNameOpensItselfNotItsLookAlike) {
 }
 
 // A window is kept open for reading only when the program is alone on a
-// console that all three streams use: started from Explorer.
+// console that all three streams use: started from Explorer; never under
+// wine, where every program is alone on a console of its own.
 TEST(ConsoleWindow, OnlyAProgramAloneOnItsConsoleWaits) {
   struct Case {
+    bool wine;
     int processes;
     bool in, out, err;
     bool waits;
   };
   const Case cases[] = {
-      {1, true, true, true, true},     // Explorer: a console of its own
-      {2, true, true, true, false},    // cmd.exe, PowerShell, a batch file
-      {1, false, true, true, false},   // input from a file or pipe
-      {1, true, false, true, false},   // output to a file or pipe
-      {1, true, true, false, false},   // errors to a file
-      {0, false, false, false, false}, // no console at all
+      {false, 1, true, true, true, true},     // Explorer: a console of its own
+      {false, 2, true, true, true, false},    // cmd.exe, PowerShell, a batch
+      {false, 1, false, true, true, false},   // input from a file or pipe
+      {false, 1, true, false, true, false},   // output to a file or pipe
+      {false, 1, true, true, false, false},   // errors to a file
+      {false, 0, false, false, false, false}, // no console at all
+      {true, 1, true, true, true, false},     // wine, from a terminal
   };
   for (const Case& test : cases) {
-    EXPECT_EQ(KeepsWindowOpen(test.processes, test.in, test.out, test.err),
+    EXPECT_EQ(KeepsWindowOpen(test.wine, test.processes, test.in, test.out,
+                              test.err),
               test.waits)
-        << test.processes << test.in << test.out << test.err;
+        << test.wine << test.processes << test.in << test.out << test.err;
   }
 }
 

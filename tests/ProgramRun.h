@@ -44,7 +44,8 @@ enum class Sink {
   kFile,      // a regular file, read back into `out` or `err`
   kPipe,      // a pipe, read into `out` or `err`
   kTerminal,  // a pseudo-terminal shared by both streams, read into
-              // `terminal` byte for byte (no line-end translation)
+              // `terminal` byte for byte (no line-end translation); also
+              // standard input when both streams are on it
   kFull,      // /dev/full: every write fails
   kClosed,    // a pipe whose reader has gone: every write fails with EPIPE
   kWithOut,   // standard error only: the same open file as standard output
