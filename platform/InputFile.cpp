@@ -10,129 +10,161 @@
 #include <cerrno>
 #endif
 
-InputFile::~InputFile() { Close(); }
+// Each system's primitives, then the one algorithm over them, as
+// platform/OutputFile does.
+namespace {
+
+enum class Kind { kRegular, kFolder, kOther, kUnknown };
+enum class Outcome { kRead, kInterrupted, kFailed };
 
 #ifdef _WIN32
 
-bool InputFile::IsOpen() const { return handle != nullptr; }
+using Handle = HANDLE;
+const Handle kNoFile = INVALID_HANDLE_VALUE;
 
-bool InputFile::Open(const char* path) {
-  Close();
+// Gives the open file, or kNoFile with `error` saying why: a folder does
+// not open as a file, and Windows says only "access denied" of it.
+Handle OpenForReading(const char* path, SystemError& error) {
   static wchar_t wide[kMaxWidePath];
   if (!ToWidePath(path, wide)) {
     error = LastSystemError();
-    return false;
+    return kNoFile;
   }
-  HANDLE opened = systemCalls.createFile(
+  const Handle opened = systemCalls.createFile(
       wide, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) {
+  if (opened == kNoFile) {
     error = LastSystemError();
-    // A folder does not open as a file: Windows says only "access denied".
     const DWORD attributes = systemCalls.getFileAttributes(wide);
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      error.reason = SystemError::Reason::kFolder;
+      error = SystemError{SystemError::Reason::kFolder, 0};
     }
-    return false;
   }
-  // Pipes, consoles and devices open too.
+  return opened;
+}
+
+// Pipes, consoles and devices open too; only a disk file is an image.
+Kind KindOf(Handle file, long long& size, SystemError& error) {
+  if (systemCalls.getFileType(file) != FILE_TYPE_DISK) return Kind::kOther;
   LARGE_INTEGER fileSize = {};
-  if (systemCalls.getFileType(opened) != FILE_TYPE_DISK) {
-    error = SystemError{SystemError::Reason::kNotRegularFile, 0};
-  } else if (!systemCalls.getFileSize(opened, &fileSize)) {
+  if (!systemCalls.getFileSize(file, &fileSize)) {
     error = LastSystemError();
-  } else {
-    handle = opened;
-    size = fileSize.QuadPart;
-    failed = false;
-    return true;
+    return Kind::kUnknown;
   }
-  systemCalls.closeHandle(opened);
-  return false;
+  size = fileSize.QuadPart;
+  return Kind::kRegular;
 }
 
-void InputFile::Close() {
-  if (handle != nullptr) systemCalls.closeHandle(static_cast<HANDLE>(handle));
-  handle = nullptr;
+Outcome ReadSome(Handle file, long long position, unsigned char* dest,
+                 int length, int& got) {
+  OVERLAPPED at = {};
+  const unsigned long long offset = static_cast<unsigned long long>(position);
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD read = 0;
+  got = 0;
+  if (!systemCalls.readFile(file, dest, static_cast<DWORD>(length), &read,
+                            &at)) {
+    // A read that starts at the end says so as a failure.
+    return GetLastError() == ERROR_HANDLE_EOF ? Outcome::kRead
+                                              : Outcome::kFailed;
+  }
+  got = static_cast<int>(read);
+  return Outcome::kRead;
 }
 
-int InputFile::ReadAt(long long position, unsigned char* dest, int length) {
-  if (handle == nullptr || position < 0 || length <= 0) return 0;
-  int done = 0;
-  while (done < length) {
-    OVERLAPPED at = {};
-    const unsigned long long offset =
-        static_cast<unsigned long long>(position) + done;
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    DWORD got = 0;
-    if (!systemCalls.readFile(static_cast<HANDLE>(handle), dest + done,
-                              static_cast<DWORD>(length - done), &got, &at)) {
-      if (GetLastError() == ERROR_HANDLE_EOF) break;
-      error = LastSystemError();
-      failed = true;
-      break;
-    }
-    if (got == 0) break;
-    done += static_cast<int>(got);
-  }
-  return done;
-}
+void CloseFile(Handle file) { systemCalls.closeHandle(file); }
 
 #else
 
-bool InputFile::IsOpen() const { return fd >= 0; }
+using Handle = int;
+constexpr Handle kNoFile = -1;
+
+// Non-blocking, so that a FIFO with no writer is refused at once rather
+// than waited on; a regular file reads the same either way.
+Handle OpenForReading(const char* path, SystemError& error) {
+  const Handle opened =
+      systemCalls.open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
+  if (opened == kNoFile) error = LastSystemError();
+  return opened;
+}
+
+Kind KindOf(Handle file, long long& size, SystemError& error) {
+  struct stat status;
+  if (systemCalls.fstat(file, &status) != 0) {
+    error = LastSystemError();
+    return Kind::kUnknown;
+  }
+  if (S_ISDIR(status.st_mode)) return Kind::kFolder;
+  if (!S_ISREG(status.st_mode)) return Kind::kOther;
+  size = status.st_size;
+  return Kind::kRegular;
+}
+
+Outcome ReadSome(Handle file, long long position, unsigned char* dest,
+                 int length, int& got) {
+  const ssize_t read = systemCalls.pread(file, dest, static_cast<size_t>(length),
+                                         static_cast<off_t>(position));
+  got = read > 0 ? static_cast<int>(read) : 0;
+  if (read >= 0) return Outcome::kRead;
+  return errno == EINTR ? Outcome::kInterrupted : Outcome::kFailed;
+}
+
+void CloseFile(Handle file) { systemCalls.close(file); }
+
+#endif
+
+}  // namespace
+
+InputFile::~InputFile() { Close(); }
+
+bool InputFile::IsOpen() const { return open; }
 
 bool InputFile::Open(const char* path) {
   Close();
-  // Non-blocking, so that a FIFO with no writer is refused at once rather
-  // than waited on; a regular file reads the same either way.
-  const int opened =
-      systemCalls.open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
-  if (opened < 0) {
-    error = LastSystemError();
-    return false;
+  const Handle opened = OpenForReading(path, error);
+  if (opened == kNoFile) return false;
+  long long fileSize = 0;
+  switch (KindOf(opened, fileSize, error)) {
+    case Kind::kRegular:
+      file = opened;
+      open = true;
+      size = fileSize;
+      failed = false;
+      return true;
+    case Kind::kFolder:
+      error = SystemError{SystemError::Reason::kFolder, 0};
+      break;
+    case Kind::kOther:
+      error = SystemError{SystemError::Reason::kNotRegularFile, 0};
+      break;
+    case Kind::kUnknown: break;  // `error` holds the system's reason
   }
-  struct stat status;
-  if (systemCalls.fstat(opened, &status) != 0) {
-    error = LastSystemError();
-  } else if (S_ISDIR(status.st_mode)) {
-    error = SystemError{SystemError::Reason::kFolder, 0};
-  } else if (!S_ISREG(status.st_mode)) {
-    error = SystemError{SystemError::Reason::kNotRegularFile, 0};
-  } else {
-    fd = opened;
-    size = status.st_size;
-    failed = false;
-    return true;
-  }
-  systemCalls.close(opened);
+  CloseFile(opened);
   return false;
 }
 
 void InputFile::Close() {
-  if (fd >= 0) systemCalls.close(fd);
-  fd = -1;
+  if (open) CloseFile(file);
+  open = false;
 }
 
 int InputFile::ReadAt(long long position, unsigned char* dest, int length) {
-  if (fd < 0 || position < 0 || length <= 0) return 0;
+  if (!open || position < 0 || length <= 0) return 0;
   int done = 0;
   while (done < length) {
-    const ssize_t got =
-        systemCalls.pread(fd, dest + done, static_cast<size_t>(length - done),
-                          static_cast<off_t>(position + done));
-    if (got < 0) {
-      if (errno == EINTR) continue;
+    int got = 0;
+    const Outcome outcome =
+        ReadSome(file, position + done, dest + done, length - done, got);
+    if (outcome == Outcome::kInterrupted) continue;
+    if (outcome == Outcome::kFailed) {
       error = LastSystemError();
       failed = true;
       break;
     }
-    if (got == 0) break;
-    done += static_cast<int>(got);
+    if (got == 0) break;  // the end of the file
+    done += got;
   }
   return done;
 }
-
-#endif

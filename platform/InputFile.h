@@ -35,10 +35,12 @@ class InputFile {
 
  private:
 #ifdef _WIN32
-  void* handle = nullptr;
+  using Native = void*;  // a HANDLE; null when closed
 #else
-  int fd = -1;
+  using Native = int;    // a file descriptor; -1 when closed
 #endif
+  Native file = {};
+  bool open = false;
   long long size = 0;
   bool failed = false;
   SystemError error;

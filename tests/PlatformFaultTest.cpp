@@ -23,6 +23,7 @@
 #endif
 
 #include "builder/D88Builder.h"
+#include "platform/InputFile.h"
 #include "platform/OutputFile.h"
 #include "platform/Signals.h"
 #include "platform/SystemCalls.h"
@@ -300,6 +301,50 @@ TEST_F(PlatformFaults, EveryCallFailingAnywhereLosesNothing) {
       }
     }
   }
+}
+
+// Only a regular file opens as an image: a pipe, a console or another
+// device is refused as "not a regular file" (the system is made to say
+// that a real file is one), a folder as "is a folder".
+#ifdef _WIN32
+DWORD fakeType = FILE_TYPE_DISK;
+DWORD WINAPI FakeFileType(HANDLE) { return fakeType; }
+#else
+mode_t fakeType = S_IFREG;
+int FakeFileType(int fd, struct stat* status) {
+  const int result = ::fstat(fd, status);
+  status->st_mode = (status->st_mode & ~S_IFMT) | fakeType;
+  return result;
+}
+#endif
+
+TEST(InputFiles, OnlyRegularFilesOpen) {
+  const fs::path folder = fs::temp_directory_path() / "d88rip-kinds";
+  fs::create_directories(folder);
+  const std::string file = (folder / "image.d88").string();
+  std::ofstream(file, std::ios::binary) << "image";
+#ifdef _WIN32
+  systemCalls.getFileType = FakeFileType;
+  const DWORD kinds[] = {FILE_TYPE_PIPE, FILE_TYPE_CHAR, FILE_TYPE_UNKNOWN};
+#else
+  systemCalls.fstat = FakeFileType;
+  const mode_t kinds[] = {S_IFIFO, S_IFCHR, S_IFBLK, S_IFSOCK};
+#endif
+  const auto reasonOpening = [](const std::string& path) {
+    InputFile input;
+    char reason[64];
+    return input.Open(path.c_str())
+               ? std::string("opened")
+               : std::string(DescribeError(input.Error(), reason, 64));
+  };
+  for (const auto kind : kinds) {
+    fakeType = kind;
+    EXPECT_EQ(reasonOpening(file), "not a regular file") << kind;
+  }
+  systemCalls = kRealSystemCalls;
+  EXPECT_EQ(reasonOpening(file), "opened");
+  EXPECT_EQ(reasonOpening(folder.string()), "is a folder");
+  fs::remove_all(folder);
 }
 
 // Interrupted in the middle of writing a file, the program removes the
