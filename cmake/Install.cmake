@@ -1,17 +1,39 @@
 # What `cmake --install` puts where, by component:
 #   programs       the three programs
 #   manual         their man pages (not on Windows)
-#   documentation  README.md and LICENSE
+#   documentation  README.md and LICENSE; on Windows the users' guides,
+#                  README.txt and LICENSE.txt
 #   debian         the changelog and copyright file a Debian package needs;
 #                  only the .deb takes them, never a plain install
 # Folders made by an install or a package are rwxr-xr-x whatever the umask.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE
     OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 if(WIN32)
-  # A folder to unpack anywhere: the programs with their documents beside.
+  # A folder to unpack anywhere, for users: the programs, a guide to each
+  # rendered from its man page (one source, so they never drift), a short
+  # README.txt and the licence, the text files with Windows' line ends.
   install(TARGETS pelkrip voskrip d88info RUNTIME DESTINATION .
           COMPONENT programs)
-  install(FILES README.md LICENSE DESTINATION . COMPONENT documentation)
+  find_program(MANDOC mandoc REQUIRED)
+  set(guides)
+  foreach(program pelkrip voskrip d88info)
+    set(guide ${CMAKE_CURRENT_BINARY_DIR}/guide/${program}.html)
+    add_custom_command(OUTPUT ${guide}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/guide
+      COMMAND sh -c "\"$0\" -T html \"$1\" > \"$2\"" ${MANDOC}
+        man/${program}.1 ${guide}
+      DEPENDS man/${program}.1
+      WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+      VERBATIM)
+    list(APPEND guides ${guide})
+  endforeach()
+  add_custom_target(guides ALL DEPENDS ${guides})
+  configure_file(cmake/windows/README.txt.in README.txt @ONLY
+    NEWLINE_STYLE CRLF)
+  configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${guides} ${CMAKE_CURRENT_BINARY_DIR}/README.txt
+          ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt
+          DESTINATION . COMPONENT documentation)
   return()
 endif()
 

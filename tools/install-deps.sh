@@ -1,8 +1,8 @@
 #!/bin/sh
 # Installs, from Debian's or Ubuntu's packages, what is missing for:
-#   demo  building the programs and the demo: cmake, g++, make, and zlib's
-#         and OpenSSL's headers for d88info's checksums; iconv comes with
-#         libc-bin
+#   demo  building the programs and the demo: cmake, g++, make, zlib's
+#         and OpenSSL's headers for d88info's checksums, and mandoc for
+#         the Windows users' guides; iconv comes with libc-bin
 #   test  the above, and the whole test suite: GoogleTest, strace, and
 #         mandoc, man-db and groff-base for the man page check
 #   all   (the default) the above, and what CI needs besides: the Windows
@@ -20,7 +20,7 @@
 #   sh tools/install-deps.sh [demo|test|all]
 set -eu
 set_of=${1:-all}
-packages="cmake g++ make libc-bin zlib1g-dev libssl-dev"
+packages="cmake g++ make libc-bin zlib1g-dev libssl-dev mandoc"
 case $set_of in
   demo) ;;
   test|all)

@@ -2,7 +2,8 @@
 # Builds the Windows programs and their in-process test program with
 # mingw-w64, checks that the programs need no DLL beyond Windows' own, runs
 # that test program and the whole end-to-end suite against the programs
-# under wine, and checks the zip that cpack makes. The end-to-end suite is
+# under wine, and checks the zip a release ships (built with the
+# windows-release preset, as tools/package.sh builds it). The end-to-end suite is
 # built for Linux in a folder of its own, build-wine, whose tests start the
 # .exe files through wine; build/ is left as it was.
 #
@@ -34,18 +35,39 @@ cmake --preset wine >/dev/null
 cmake --build --preset wine -j2 --target ripper_tests >/dev/null
 ctest --test-dir "$top/build-wine" -L windows -j2 --output-on-failure
 
-(cd "$windows" && rm -f d88rip-*.zip && cpack -G ZIP >/dev/null)
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$windows/CMakeCache.txt")
+# The zip a user downloads, made as the README and tools/package.sh make
+# it: the programs, a guide to each, README.txt and LICENSE.txt, the text
+# files with CRLF line ends.
+release="$top/build-windows-release"
+cmake --preset windows-release >/dev/null
+cmake --build --preset windows-release -j2 >/dev/null
+(cd "$release" && rm -f d88rip-*.zip && cpack -G ZIP >/dev/null)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$release/CMakeCache.txt")
 top_folder="d88rip-$version-win64"
-expected="$top_folder/LICENSE
-$top_folder/README.md
+expected="$top_folder/LICENSE.txt
+$top_folder/README.txt
 $top_folder/d88info.exe
+$top_folder/d88info.html
 $top_folder/pelkrip.exe
-$top_folder/voskrip.exe"
-files=$(cd "$windows" && cmake -E tar tf "$top_folder.zip" | sort)
+$top_folder/pelkrip.html
+$top_folder/voskrip.exe
+$top_folder/voskrip.html"
+listing=$(cd "$release" && cmake -E tar tf "$top_folder.zip")
+files=$(printf '%s\n' "$listing" | sort)
 if [ "$files" != "$expected" ]; then
   echo "unexpected file list in the zip:"
   echo "$files"
   exit 1
 fi
-echo "build-windows/$top_folder.zip: the three programs, README and LICENSE"
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+(cd "$unpacked" && cmake -E tar xf "$release/$top_folder.zip")
+for text in README.txt LICENSE.txt; do
+  lines=$(wc -l <"$unpacked/$top_folder/$text")
+  crlf=$(grep -c "$(printf '\r')\$" "$unpacked/$top_folder/$text" || [ $? -eq 1 ])
+  if [ "$lines" -eq 0 ] || [ "$crlf" -ne "$lines" ]; then
+    echo "$text: $crlf of $lines lines end with CRLF"
+    exit 1
+  fi
+done
+echo "build-windows-release/$top_folder.zip: the three programs, their guides, README.txt and LICENSE.txt"
