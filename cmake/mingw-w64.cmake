@@ -17,8 +17,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
-
 # One .exe that runs wherever it is copied: the C++ runtime, libgcc and
 # winpthread go into it, leaving only Windows' own DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)

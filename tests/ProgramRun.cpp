@@ -47,7 +47,12 @@ void ReadAvailable(int fd, std::string& text, bool& stillOpen) {
 [[noreturn]] void StartChild(const std::vector<std::string>& command,
                              const fs::path& cwd, const Stream (&streams)[2],
                              const RunOptions& options) {
-  const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  // With both streams on a terminal, input is that terminal too, as for a
+  // program a shell started there.
+  const bool onTerminal = streams[0].sink == Sink::kTerminal &&
+                          streams[1].sink == Sink::kTerminal;
+  const int in = onTerminal ? streams[0].writeEnd
+                            : open("/dev/null", O_RDONLY | O_CLOEXEC);
   if (in < 0 || dup2(in, 0) < 0 || chdir(cwd.c_str()) != 0) _exit(126);
   for (int fd = 1; fd <= 2; ++fd) {
     const Stream& stream = streams[fd - 1];
@@ -178,12 +183,17 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args,
   RunOptions settings = options;
   if (const char* folder = WindowsFolder()) {
     command.insert(command.end() - 1, WINE_PROGRAM);
-    settings.environment.insert(
-        settings.environment.begin(),
-        {"WINEPREFIX=" + (fs::absolute(folder) / "wine").string(),
-         "WINEDEBUG=-all",
-         // A Western Windows: ANSI code page 1252, which has no Japanese.
-         "LC_ALL=en_US.UTF-8"});
+    // The prefix, then the build's settings for wine, separated by spaces.
+    std::vector<std::string> wine = {
+        "WINEPREFIX=" + (fs::absolute(folder) / "wine").string()};
+    const std::string settingsText = WINE_ENVIRONMENT;
+    for (std::size_t from = 0, to; from <= settingsText.size(); from = to + 1) {
+      to = settingsText.find(' ', from);
+      if (to == std::string::npos) to = settingsText.size();
+      if (to > from) wine.push_back(settingsText.substr(from, to - from));
+    }
+    settings.environment.insert(settings.environment.begin(), wine.begin(),
+                                wine.end());
   }
   command.insert(command.end(), args.begin(), args.end());
 
