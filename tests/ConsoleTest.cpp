@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <regex>
+
 #include "Titles.h"
 
 namespace {
@@ -144,22 +146,18 @@ TEST(Console, CommandLineTextReachesATerminalUnchanged) {
   EXPECT_EQ(result.terminal, "Usage: " + link + " [d88file]\n");
 }
 
-// The reason between `start` and the closing ")\n" or ").\n" of `err`,
-// which must be all `err` holds: the system's words, no full stop of
-// their own.
+// The reason `err`, all of which is one message, gives after `start`: the
+// system's words, with no full stop of their own before the closing
+// ")." or the line end.
 std::string ReasonIn(const std::string& err, const std::string& start) {
-  EXPECT_EQ(err.rfind(start, 0), 0u) << err;
-  std::string reason = err.substr(std::min(start.size(), err.size()));
-  for (const std::string end : {")\n", ").\n", "\n"}) {
-    if (reason.size() >= end.size() &&
-        reason.compare(reason.size() - end.size(), end.size(), end) == 0) {
-      reason.resize(reason.size() - end.size());
-      break;
-    }
-  }
-  EXPECT_FALSE(reason.empty()) << err;
-  EXPECT_NE(reason.back(), '.') << err;
-  return reason;
+  std::smatch reason;
+  const bool found =
+      err.rfind(start, 0) == 0 &&
+      std::regex_match(err.begin() + static_cast<long>(start.size()),
+                       err.end(), reason,
+                       std::regex("([^)\n]*[^.)\n])(\\)\\.)?\n"));
+  EXPECT_TRUE(found) << err;
+  return found ? reason[1].str() : "";
 }
 
 // Progress that never reached standard output, on a full disk or into a

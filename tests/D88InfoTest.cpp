@@ -172,25 +172,20 @@ TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
   }
 }
 
-std::string Hex(const unsigned char* bytes, int size) {
-  std::string hex;
-  char pair[3];
-  for (int i = 0; i < size; ++i) {
-    std::snprintf(pair, sizeof pair, "%02x", bytes[i]);
-    hex += pair;
-  }
-  return hex;
-}
-
 // "crc32 XXXXXXXX sha1 H" of bytes, as catalogues of known dumps list them.
 std::string Checksums(const Bytes& bytes) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int size = 0;
   EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha1(), nullptr);
-  char crc[9];
-  std::snprintf(crc, sizeof crc, "%08lx",
+  char text[64];
+  std::snprintf(text, sizeof text, "crc32 %08lx sha1 ",
                 crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
-  return std::string("crc32 ") + crc + " sha1 " + Hex(digest, size);
+  std::string sums = text;
+  for (unsigned int i = 0; i < size; ++i) {
+    std::snprintf(text, sizeof text, "%02x", digest[i]);
+    sums += text;
+  }
+  return sums;
 }
 
 // The data-sha1 of a built disk: for each track in order, each record's
