@@ -38,6 +38,15 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
     string(REGEX REPLACE "Installed-Size: [0-9]+" "Installed-Size: ${kib}"
       control "${control}")
     file(WRITE "${tree}/DEBIAN/control" "${control}")
+    # dpkg-deb dates each entry by its file, clamped to SOURCE_DATE_EPOCH
+    # only where the file is newer: a source date still to come (a
+    # changelog entry dated later today, a time zone ahead) would leave
+    # the unpacking time on the folders and control files it made.
+    if(DEFINED ENV{SOURCE_DATE_EPOCH})
+      execute_process(COMMAND find "${tree}" -exec touch -h -d
+        "@$ENV{SOURCE_DATE_EPOCH}" {} +
+        COMMAND_ERROR_IS_FATAL ANY)
+    endif()
     execute_process(COMMAND dpkg-deb --root-owner-group -Zgzip --build
       "${tree}" "${package}" OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
     file(REMOVE_RECURSE "${tree}")
