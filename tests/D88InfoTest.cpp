@@ -320,17 +320,19 @@ TEST_F(D88Info, SplitWritesEachDiskAndNamesWhatItCouldNot) {
     EXPECT_EQ(left, test.pieces);
     EXPECT_EQ(progrun::Listing(scratch / "top").size(), 1u);  // pieces/
   }
-  // The folder is made, though not its parent.
+  // The folder is made (given with or without a closing separator), though
+  // not its parent, nor where a file stands.
   d88build::WriteFile((dir / "one.d88").string(), one);
-  EXPECT_EQ(progrun::Run(d88info, {"--split", "made", "one.d88"}, dir.path())
-                .status,
-            0);
+  for (const std::string folder : {"made/", "no/such", "one.d88"}) {
+    const auto result =
+        progrun::Run(d88info, {"--split", folder, "one.d88"}, dir.path());
+    const bool made = folder == "made/";
+    EXPECT_EQ(result.status, made ? 0 : 1) << folder;
+    EXPECT_EQ(result.err.rfind("d88info: cannot make folder " + folder, 0),
+              made ? std::string::npos : 0u)
+        << result.err;
+  }
   EXPECT_EQ(progrun::Listing(dir / "made").size(), 1u);
-  const auto orphan =
-      progrun::Run(d88info, {"--split", "no/such", "one.d88"}, dir.path());
-  EXPECT_EQ(orphan.status, 1);
-  EXPECT_EQ(orphan.err.rfind("d88info: cannot make folder no/such: ", 0), 0u)
-      << orphan.err;
 }
 
 // 64 disks are listed; one more is named on standard error and fails.
