@@ -64,8 +64,6 @@ constexpr int kStatusNameSize = 32;
 constexpr int kLinePieceSize = 1024;
 // The image is hashed and split in pieces of this many bytes.
 constexpr int kChunkSize = 65536;
-// Room for the two digits of a disk's number and the extension.
-constexpr int kPieceSuffixSize = 16;
 
 D88Image image;
 SectorInfo sectors[kMaxListedSectors];
@@ -341,12 +339,10 @@ bool PiecePath(const Options& options, int index, char* path, int size) {
   const char* dot = std::strrchr(file, '.');
   const int baseLength = static_cast<int>(
       dot != nullptr && dot != file ? dot - file : std::strlen(file));
-  if (baseLength > ReplacingFile::kMaxNameLength - kPieceSuffixSize) {
-    return false;
-  }
-  std::snprintf(name, sizeof name, "%.*s-%02d.d88", baseLength, file,
-                index + 1);
-  return JoinPath(options.splitFolder, name, path, size);
+  const int length = std::snprintf(name, sizeof name, "%.*s-%02d.d88",
+                                   baseLength, file, index + 1);
+  return length > 0 && length < static_cast<int>(sizeof name) &&
+         JoinPath(options.splitFolder, name, path, size);
 }
 
 // "d88info: cannot write PATH: REASON".
@@ -423,7 +419,6 @@ bool HashAndSplit(const Options& options, int index) {
   }
   unsigned long crc = 0;
   Sha1 whole;
-  Sha1 data;
   if (options.hash && !whole.Start()) hashFailed = true;
   if (!ReadSpan(index, options.hash ? &crc : nullptr,
                 options.hash ? &whole : nullptr, writing ? &piece : nullptr)) {
@@ -437,6 +432,7 @@ bool HashAndSplit(const Options& options, int index) {
   if (options.hash) {
     unsigned char wholeDigest[kSha1Size];
     unsigned char dataDigest[kSha1Size];
+    Sha1 data;
     if (!data.Start()) hashFailed = true;
     if (!HashSectorData(data)) return false;
     if (!whole.Finish(wholeDigest) || !data.Finish(dataDigest)) {

@@ -11,16 +11,17 @@
 #include <cerrno>
 #endif
 
-namespace {
-
 #ifdef _WIN32
+
+namespace {
 
 constexpr const char* kSeparator = "\\";
 
 bool IsSeparator(char c) { return c == '/' || c == '\\' || c == ':'; }
 
-// Gives true when the folder was made or is there; else `error` says why.
-bool CreateFolder(const char* path, SystemError& error) {
+}  // namespace
+
+bool MakeFolder(const char* path, SystemError& error) {
   static wchar_t wide[kMaxWidePath];
   if (!ToWidePath(path, wide)) {
     error = LastSystemError();
@@ -36,12 +37,15 @@ bool CreateFolder(const char* path, SystemError& error) {
 
 #else
 
+namespace {
+
 constexpr const char* kSeparator = "/";
 
 bool IsSeparator(char c) { return c == '/'; }
 
-// Gives true when the folder was made or is there; else `error` says why.
-bool CreateFolder(const char* path, SystemError& error) {
+}  // namespace
+
+bool MakeFolder(const char* path, SystemError& error) {
   if (systemCalls.mkdir(path, 0777) == 0) return true;
   error = LastSystemError();
   struct stat status;
@@ -50,12 +54,6 @@ bool CreateFolder(const char* path, SystemError& error) {
 }
 
 #endif
-
-}  // namespace
-
-bool MakeFolder(const char* path, SystemError& error) {
-  return CreateFolder(path, error);
-}
 
 const char* FileNameOf(const char* path) {
   const char* name = path;
