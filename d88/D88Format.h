@@ -69,6 +69,12 @@ constexpr int kBootDigitOffset = 0x0a;
 static_assert(kBootSignatureOffset + kBootSignatureLength == kBootDigitOffset,
               "the digit follows the signature");
 
+// How many disks of one image are read. A macro too, so that help texts
+// can spell the number inside their string literals (D88_TEXT).
+#define D88_MAX_DISKS 64
+#define D88_TEXT(token) D88_TEXT_OF(token)
+#define D88_TEXT_OF(token) #token
+
 // The name is the first 16 bytes of its field; the 17th holds its NUL.
 constexpr int kDiskNameLength = 16;
 
@@ -84,6 +90,32 @@ constexpr int kStatusNoAddressMark = 0xe;
 constexpr int kStatusNoDataMark = 0xf;
 
 constexpr int StatusKind(unsigned char status) { return status >> 4; }
+
+// What the image records of a sector whose read failed.
+enum class ReadErrorKind { kIdCrc, kDataCrc, kNoAddressMark, kNoDataMark, kOther };
+
+constexpr ReadErrorKind ReadErrorKindOf(unsigned char status) {
+  switch (StatusKind(status)) {
+    case kStatusIdCrcError: return ReadErrorKind::kIdCrc;
+    case kStatusDataCrcError: return ReadErrorKind::kDataCrc;
+    case kStatusNoAddressMark: return ReadErrorKind::kNoAddressMark;
+    case kStatusNoDataMark: return ReadErrorKind::kNoDataMark;
+    default: return ReadErrorKind::kOther;
+  }
+}
+
+// The kind as one ASCII word, as d88info's listing shows it; null for
+// kOther, which is named by its status byte.
+constexpr const char* ReadErrorWord(ReadErrorKind kind) {
+  switch (kind) {
+    case ReadErrorKind::kIdCrc: return "id-crc";
+    case ReadErrorKind::kDataCrc: return "data-crc";
+    case ReadErrorKind::kNoAddressMark: return "no-address-mark";
+    case ReadErrorKind::kNoDataMark: return "no-data-mark";
+    case ReadErrorKind::kOther: break;
+  }
+  return nullptr;
+}
 
 // True when the image records that reading the sector failed.
 constexpr bool IsReadError(unsigned char status) {

@@ -319,7 +319,7 @@ long long D88Image::ListingEnd(long long start) const {
 // header that does not arrive whole, at ListingEnd, or at a header whose
 // count minus 1 equals the index; `end` is where it must end at the latest.
 template <typename Visit>
-void D88Image::VisitListing(int track, Visit visit) {
+void D88Image::WalkListing(int track, Visit visit) {
   long long position = TrackStart(track);
   if (position < 0) return;
   const long long end = ListingEnd(position);
@@ -335,7 +335,7 @@ void D88Image::VisitListing(int track, Visit visit) {
 
 int D88Image::ReadSectorIds(int track, unsigned char* dest, int limit) {
   int written = 0;
-  VisitListing(track, [&](const D88SectorHeader& header, long long, long long) {
+  WalkListing(track, [&](const D88SectorHeader& header, long long, long long) {
     if (written >= limit || written > INT_MAX - 4) return false;
     dest[written++] = header.c;
     dest[written++] = header.h;
@@ -346,23 +346,32 @@ int D88Image::ReadSectorIds(int track, unsigned char* dest, int limit) {
   return written;
 }
 
-int D88Image::ListSectors(int track, SectorInfo* dest, int maxCount,
-                          SectorData* data) {
+int D88Image::VisitSectors(int track, SectorVisitor& visitor) {
   int count = 0;
   // The data stops at the listing's end, the disk's and the file's.
   const long long diskEnd =
       std::min(static_cast<long long>(diskOffset) + diskSize, file.Size());
-  VisitListing(track, [&](const D88SectorHeader& header, long long position,
-                          long long end) {
+  WalkListing(track, [&](const D88SectorHeader& header, long long position,
+                         long long end) {
+    const long long room = std::min(end, diskEnd) - position;
+    const int size = ReadLe16(header.dataSize);
+    const SectorRecord record = {
+        {header.c, header.h, header.r, header.n, header.deletedMark,
+         header.status},
+        position,
+        static_cast<int>(std::max(0LL, std::min<long long>(size, room)))};
+    if (count == INT_MAX || !visitor.Visit(record)) return false;
+    ++count;
+    return true;
+  });
+  return count;
+}
+
+int D88Image::ListSectors(int track, SectorInfo* dest, int maxCount) {
+  int count = 0;
+  ForEachSector(track, [&](const SectorRecord& record) {
     if (count >= maxCount) return false;
-    if (data != nullptr) {
-      const long long room = std::min(end, diskEnd) - position;
-      const int size = ReadLe16(header.dataSize);
-      data[count] = {position, static_cast<int>(std::max(
-                                   0LL, std::min<long long>(size, room)))};
-    }
-    dest[count++] = {header.c, header.h, header.r, header.n,
-                     header.deletedMark, header.status};
+    dest[count++] = record.sector;
     return true;
   });
   return count;

@@ -14,11 +14,23 @@ struct SectorInfo {
   unsigned char status;       // the controller's status; see IsReadError
 };
 
-// Where a listed sector's data lies in the image file: its first byte, and
-// how many of its bytes lie within its track and its disk.
-struct SectorData {
-  long long position;
-  int length;
+// One sector record as a track's listing walks it: what the image records
+// of the sector, and where its data lies in the image file: its first byte,
+// and how many of its bytes lie within its track, its disk and the file.
+struct SectorRecord {
+  SectorInfo sector;
+  long long dataPosition;
+  int dataLength;
+};
+
+// Is given a track's records one at a time (D88Image::VisitSectors).
+class SectorVisitor {
+ public:
+  // Gives false to end the walk there.
+  virtual bool Visit(const SectorRecord& record) = 0;
+
+ protected:
+  ~SectorVisitor() = default;
 };
 
 // Reader for D88 floppy disk image files. A file may hold several disk images
@@ -27,7 +39,7 @@ struct SectorData {
 // (C, H, R, N). The image is only ever read.
 class D88Image {
  public:
-  static constexpr int kMaxDisks = 64;
+  static constexpr int kMaxDisks = D88_MAX_DISKS;
   static constexpr int kTrackCount = 164;
   static constexpr int kHeaderSize = sizeof(D88DiskHeader);
   static constexpr int kSectorHeaderSize = sizeof(D88SectorHeader);
@@ -139,11 +151,27 @@ class D88Image {
   // written.
   int ReadSectorIds(int track, unsigned char* dest, int limit);
 
+  // Gives each record of the track's listing (the records ReadSectorIds
+  // lists, in the same order) to `visitor`, until it gives false or the
+  // listing ends; there is no limit on their number. Gives how many were
+  // visited.
+  int VisitSectors(int track, SectorVisitor& visitor);
+
+  // The same, for any callable taking a const SectorRecord& and giving
+  // bool.
+  template <typename Call>
+  int ForEachSector(int track, Call call) {
+    struct Adapter final : SectorVisitor {
+      explicit Adapter(Call& call) : call(call) {}
+      bool Visit(const SectorRecord& record) override { return call(record); }
+      Call& call;
+    } adapter(call);
+    return VisitSectors(track, adapter);
+  }
+
   // The same listing as ReadSectorIds, with each sector's status: at most
-  // `maxCount` entries. Gives the number written. With `data`, also where
-  // each sector's data lies, never past the track's end or the disk's.
-  int ListSectors(int track, SectorInfo* dest, int maxCount,
-                  SectorData* data = nullptr);
+  // `maxCount` entries. Gives the number written.
+  int ListSectors(int track, SectorInfo* dest, int maxCount);
 
  private:
   // The headers a sector lookup visits on one track, in file order, up to
@@ -167,7 +195,7 @@ class D88Image {
   int FindInWalk(int track, int c, int h, int r, int n, long long& start);
   void StepToNextSector(int& track, int& c, int& h, int& r) const;
   template <typename Visit>
-  void VisitListing(int track, Visit visit);
+  void WalkListing(int track, Visit visit);
 
   BlockReader file;
   TrackWalk walk;

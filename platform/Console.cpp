@@ -25,7 +25,7 @@
 namespace {
 
 // Longest message: a fixed text with an output name of at most 260 bytes.
-constexpr int kMaxMessage = 1024;
+constexpr int kMaxMessage = kMaxConsoleMessage;
 
 enum class Origin { kProgram, kCommandLine };
 
@@ -245,6 +245,30 @@ void PrintFormat(ConsoleStream stream, const char* format, ...) {
   const int length = std::vsnprintf(text, sizeof text, format, arguments);
   va_end(arguments);
   if (length >= 0) PrintAndFlush(stream, text, Origin::kProgram);
+}
+
+void ConsoleLine::Add(const char* format, ...) {
+  if (length > kMaxConsoleMessage / 2) Send();
+  va_list arguments;
+  va_start(arguments, format);
+  const int added = std::vsnprintf(
+      piece + length, static_cast<std::size_t>(kMaxConsoleMessage - length),
+      format, arguments);
+  va_end(arguments);
+  if (added > 0) length += added;
+  if (length >= kMaxConsoleMessage) length = kMaxConsoleMessage - 1;
+}
+
+void ConsoleLine::End() {
+  Add("\n");
+  Send();
+}
+
+void ConsoleLine::Send() {
+  if (length == 0) return;
+  piece[length] = '\0';
+  PrintText(ConsoleStream::kOut, piece);
+  length = 0;
 }
 
 void PrintArgument(ConsoleStream stream, const char* text) {

@@ -24,6 +24,28 @@ void PrintText(ConsoleStream stream, const char* text);
 void PrintFormat(ConsoleStream stream, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 
+// The longest text one PrintText or PrintFormat converts for a terminal.
+constexpr int kMaxConsoleMessage = 1024;
+
+// A line of the program's own text on standard output, built item by item
+// and sent through PrintText in pieces of at most kMaxConsoleMessage
+// bytes, so that a line of any length reaches a terminal converted. A
+// caller that must not leave half a line begins one only once it has
+// everything the line says.
+class ConsoleLine {
+ public:
+  // Appends one item of at most half a piece; a longer one may be cut.
+  void Add(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Ends the line with a newline and sends the rest of it.
+  void End();
+
+ private:
+  void Send();
+
+  char piece[kMaxConsoleMessage] = {};
+  int length = 0;
+};
+
 // Prints text that came from the command line (see platform/CommandLine.h),
 // never taken for Shift-JIS: on POSIX systems its bytes as they are; on
 // Windows, UTF-8 here, it goes to a console as it is and to a file or pipe

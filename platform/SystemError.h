@@ -17,6 +17,9 @@ struct SystemError {
 // The system's error number of the call that just failed.
 SystemError LastSystemError();
 
+// Room for any text DescribeError gives, its NUL included.
+constexpr int kMaxReasonText = 512;
+
 // Words for `error` as UTF-8 text in `text` (`size` bytes, at least 1):
 // the system's own for its numbers (strerror in the programs' C locale, so
 // English ASCII, on POSIX systems; FormatMessageW on Windows, in the

@@ -1,0 +1,17 @@
+#pragma once
+
+// d88info's command line.
+struct Options {
+  bool listTracks = false;
+  bool drawMap = false;
+  bool hash = false;
+  const char* splitFolder = nullptr;
+  const char* path = nullptr;
+  const char* text = nullptr;  // --help or --version: print this alone
+};
+
+// The usage and help text.
+extern const char* const kUsage;
+
+// Gives false on a wrong command line.
+bool ParseArguments(int argc, char** argv, Options& options);

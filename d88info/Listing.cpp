@@ -1,0 +1,114 @@
+#include "d88info/Listing.h"
+
+#include <cstring>
+
+namespace {
+
+// The boot sector's identifying bytes: the signature and the digit.
+constexpr int kBootIdOffset = kBootSignatureOffset;
+constexpr int kBootIdLength = kBootDigitOffset + 1 - kBootSignatureOffset;
+
+const char* MediaName(int mediaType) {
+  switch (mediaType) {
+    case 0x00: return "2D";
+    case 0x10: return "2DD";
+    case 0x20: return "2HD";
+    case 0x30: return "1D";
+    case 0x40: return "1DD";
+    default: return "unknown";
+  }
+}
+
+bool HasSectors(D88Image& image, int track) {
+  bool found = false;
+  image.ForEachSector(track, [&](const SectorRecord&) {
+    found = true;
+    return false;
+  });
+  return found;
+}
+
+int CountPresentTracks(D88Image& image) {
+  int present = 0;
+  for (int track = 0; track < D88Image::kTrackCount; ++track) {
+    if (HasSectors(image, track)) ++present;
+  }
+  return present;
+}
+
+// Reads the boot sector's bytes 3..10 into `boot`, whatever its size
+// code: that of the first record with its ID. Gives how many arrived.
+int ReadBootId(D88Image& image, unsigned char* boot, int size) {
+  int n = -1;
+  image.ForEachSector(kBootTrack, [&](const SectorRecord& record) {
+    const SectorInfo& id = record.sector;
+    if (id.c != 0 || id.h != 0 || id.r != kBootSectorR) return true;
+    n = id.n;
+    return false;
+  });
+  if (n < 0) return 0;
+  const int got = image.ReadSector(kBootTrack, 0, 0, kBootSectorR, n, boot, size);
+  return got > kBootIdOffset ? got - kBootIdOffset : 0;
+}
+
+}  // namespace
+
+void AddQuoted(ConsoleLine& line, const unsigned char* bytes, int length) {
+  line.Add("\"");
+  for (int i = 0; i < length; ++i) {
+    const unsigned char byte = bytes[i];
+    if (byte == '"' || byte == '\\') {
+      line.Add("\\%c", byte);
+    } else if (byte >= 0x20 && byte < 0x7f) {
+      line.Add("%c", byte);
+    } else {
+      line.Add("\\x%02x", byte);
+    }
+  }
+  line.Add("\"");
+}
+
+void ListImage(const D88Image& image) {
+  ConsoleLine line;
+  line.Add("image disks %d", image.GetDiskCount());
+  line.End();
+  if (image.IsEmpty()) {
+    line.Add("image empty");
+    line.End();
+  }
+}
+
+void ListDisk(D88Image& image, int index) {
+  unsigned char boot[kBootIdOffset + kBootIdLength];
+  const int tracks = CountPresentTracks(image);
+  const int bootBytes = ReadBootId(image, boot, sizeof boot);
+  if (image.ReadFailed()) return;
+  ConsoleLine line;
+  line.Add("disk %d name ", index + 1);
+  const char* name = image.GetDiskName();
+  AddQuoted(line, reinterpret_cast<const unsigned char*>(name),
+            static_cast<int>(std::strlen(name)));
+  const int media = image.GetMediaType();
+  line.Add(" media 0x%02x %s protected %s tracks %d ", media, MediaName(media),
+           image.GetWriteProtect() != 0 ? "yes" : "no", tracks);
+  int present = 0;
+  int declared = 0;
+  if (image.GetDiskExtent(index, present, declared) && present < declared) {
+    line.Add("truncated %d/%d ", present, declared);
+  }
+  line.Add("boot ");
+  if (bootBytes > 0) {
+    AddQuoted(line, boot + kBootIdOffset, bootBytes);
+  } else {
+    line.Add("none");
+  }
+  line.End();
+}
+
+void ListUnownedBytes(const D88Image& image) {
+  if (image.ReadFailed() || image.GetUnownedBytes() <= 0) return;
+  ConsoleLine line;
+  line.Add("image ends with %lld bytes that belong to no disk",
+           image.GetUnownedBytes());
+  line.End();
+}

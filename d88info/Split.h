@@ -1,0 +1,39 @@
+#pragma once
+
+#include "d88/D88Image.h"
+#include "d88/DiskBytes.h"
+#include "d88info/Outcome.h"
+#include "platform/OutputFile.h"
+
+// With --split FOLDER, each disk as a file of its own, FOLDER/BASE-NN.d88,
+// written whole or not at all (a temporary, renamed once complete). BASE
+// is the image's file name without its last extension; nothing of the
+// disk's own header (its name) reaches the path.
+class Piece : public ByteSink {
+ public:
+  // Makes the temporary for disk `index` of the image at `imagePath`.
+  // Gives false, naming the piece and the reason, when it cannot.
+  bool Begin(const char* folder, const char* imagePath, int index);
+  // Takes the disk's bytes as they are read (FeedDiskSpan).
+  void Add(const unsigned char* data, int size) override;
+  // Gives the piece its name once every byte was taken; a failure is
+  // named.
+  Outcome Finish();
+  // Names a disk that the image ends inside, which the piece holds only
+  // as far as the image does.
+  Outcome NameIfCutShort(const D88Image& image, int index) const;
+  // Removes the temporary: the span was not read whole.
+  void Abandon() { file.Abandon(); }
+
+ private:
+  ReplacingFile file;
+  char path[ReplacingFile::kMaxNameLength + 1] = {};
+};
+
+// Makes the folder, unless it is there; names it and the reason when it
+// cannot.
+bool MakeSplitFolder(const char* folder);
+
+// After the walk: what no piece holds (bytes that belong to no disk), or an
+// image with nothing to write, is named on standard error.
+Outcome ReportUnwritten(const D88Image& image);
