@@ -102,7 +102,6 @@ constexpr int kLastSector = 9;
 
 constexpr int kNameBufferSize = 260;
 constexpr int kStatusTextSize = 64;
-constexpr int kReasonTextSize = 512;
 
 // --help: the usage line and the title, then the rest, which is longer
 // than one formatted message may be.
@@ -115,12 +114,13 @@ constexpr const char* kHelpText =
     "sector. Standard output names each disk found and each file cut;\n"
     "standard error names each file that is missing, incomplete, cut from\n"
     "sectors the image records as unreadable, or could not be written.\n"
-    "At most 64 disks of an image are read.\n"
+    "At most " D88_TEXT(D88_MAX_DISKS) " disks of an image are read.\n"
     "\n"
     "Exit status: 0 when every file of the recognised disks was cut whole\n"
     "(also from sectors recorded as unreadable); 1 when a file is missing\n"
     "or incomplete, the image is empty, ends inside a disk, ends in bytes\n"
-    "that belong to no disk or holds more than 64 disks, or the image, a\n"
+    "that belong to no disk or holds more than " D88_TEXT(D88_MAX_DISKS)
+    " disks, or the image, a\n"
     "file or standard output could not be read or written, and on a usage\n"
     "error.\n"
     "\n"
@@ -130,22 +130,32 @@ constexpr const char* kHelpText =
 constexpr const char* kVersionFormat = "%s " D88RIP_VERSION "\n";
 
 D88Image image;
-// What the run could not do: files not written, files not cut whole.
-int writeFailures = 0;
-int lostFiles = 0;
+
+// What the disk walk could not do, tallied from each file's outcome.
+struct WalkTally {
+  bool failed = false;      // a file not written, or not cut whole
+  bool readFailed = false;  // a read of the image failed: the walk ends
+
+  void Add(unsigned outcome) {
+    if (outcome != kCutWhole && outcome != kCutFromDamagedSector) {
+      failed = true;
+    }
+    if ((outcome & kCutReadFailed) != 0) readFailed = true;
+  }
+};
 
 // Says what the image records of a sector whose read failed; `buffer`
 // holds the text when it is not one of the fixed ones.
 const char* DescribeReadError(unsigned char status, char* buffer) {
-  switch (StatusKind(status)) {
-    case kStatusIdCrcError: return kIdCrcError;
-    case kStatusDataCrcError: return kDataCrcError;
-    case kStatusNoAddressMark: return kNoAddressMark;
-    case kStatusNoDataMark: return kNoDataMark;
-    default:
-      std::snprintf(buffer, kStatusTextSize, kOtherStatusFormat, status);
-      return buffer;
+  switch (ReadErrorKindOf(status)) {
+    case ReadErrorKind::kIdCrc: return kIdCrcError;
+    case ReadErrorKind::kDataCrc: return kDataCrcError;
+    case ReadErrorKind::kNoAddressMark: return kNoAddressMark;
+    case ReadErrorKind::kNoDataMark: return kNoDataMark;
+    case ReadErrorKind::kOther: break;
   }
+  std::snprintf(buffer, kStatusTextSize, kOtherStatusFormat, status);
+  return buffer;
 }
 
 void ReportReadError(const char* name, const SectorInfo& sector) {
@@ -157,7 +167,7 @@ void ReportReadError(const char* name, const SectorInfo& sector) {
 // Ends a message with the system's reason, printed as command-line text:
 // the system's words are no Shift-JIS.
 void EndWithReason(const SystemError& error) {
-  char reason[kReasonTextSize];
+  char reason[kMaxReasonText];
   PrintArgument(ConsoleStream::kErr,
                 DescribeError(error, reason, sizeof reason));
   PrintText(ConsoleStream::kErr, kReasonEnd);
@@ -175,38 +185,41 @@ const DiskRecipe* FindRecipe(const TitleProfile& profile, char digit) {
   return nullptr;
 }
 
-// A failed read of the image ends the walk: the counts the reader gives
-// from then on say nothing about the disk.
-void CutSeries(const FileSeries& series) {
-  for (int k = 0; series.rows[k].r != 0 && !image.ReadFailed(); ++k) {
+void CutSeries(const FileSeries& series, WalkTally& tally) {
+  for (int k = 0; series.rows[k].r != 0 && !tally.readFailed; ++k) {
     const SeriesRow& row = series.rows[k];
     char name[kNameBufferSize];
     std::snprintf(name, sizeof name, series.nameFormat, k);
-    CutFile(name, row.track, row.track >> 1, row.track & 1, row.r, kSizeCode,
-            0, row.size);
+    tally.Add(CutFileOutcome(name, row.track, row.track >> 1, row.track & 1,
+                             row.r, kSizeCode, 0, row.size));
   }
 }
 
-void RunRecipe(const DiskRecipe& recipe) {
+void RunRecipe(const DiskRecipe& recipe, WalkTally& tally) {
   PrintText(ConsoleStream::kOut, recipe.message);
   for (const RecipeStep& step : recipe.steps) {
-    if (image.ReadFailed()) break;
+    if (tally.readFailed) break;
     if (step.file != nullptr) {
       const SingleFile& file = *step.file;
-      CutFile(file.name, file.track, file.c, file.h, file.r, kSizeCode, 0,
-              file.size);
+      tally.Add(CutFileOutcome(file.name, file.track, file.c, file.h, file.r,
+                               kSizeCode, 0, file.size));
     } else if (step.series != nullptr) {
-      CutSeries(*step.series);
+      CutSeries(*step.series, tally);
     } else {
       break;
     }
   }
 }
 
-void IdentifyAndRip(const TitleProfile& profile) {
+// Recognises the current disk by its boot sector and cuts its files.
+void IdentifyAndRip(const TitleProfile& profile, WalkTally& tally) {
   const int got = image.ReadSector(kBootTrack, 0, 0, kBootSectorR, kSizeCode,
                                    TransferBuffer, kBootSectorSize);
-  if (image.ReadFailed()) return;
+  // Also a failed read of the disk's header, which left no disk current.
+  if (image.ReadFailed()) {
+    tally.readFailed = true;
+    return;
+  }
   // Judge the disk only by bytes its own boot sector supplied, never by what
   // an earlier read left in the buffer.
   const unsigned char* boot = TransferBuffer;
@@ -215,7 +228,7 @@ void IdentifyAndRip(const TitleProfile& profile) {
   } else if (SignatureIs(boot, profile.signature)) {
     const DiskRecipe* recipe =
         FindRecipe(profile, static_cast<char>(boot[kBootDigitOffset]));
-    if (recipe != nullptr) RunRecipe(*recipe);
+    if (recipe != nullptr) RunRecipe(*recipe, tally);
   } else if (SignatureIs(boot, profile.userSignature)) {
     PrintText(ConsoleStream::kOut, kUserDiskFound);
   } else {
@@ -225,11 +238,13 @@ void IdentifyAndRip(const TitleProfile& profile) {
 
 }  // namespace
 
-bool CutFile(const char* name, int track, int c, int h, int r, int n,
-             int skip, int size) {
-  if (skip < 0 || size < 0 || skip > kTransferBufferSize - size) return false;
+unsigned CutFileOutcome(const char* name, int track, int c, int h, int r,
+                        int n, int skip, int size) {
+  const bool fits =
+      skip >= 0 && size >= 0 && skip <= kTransferBufferSize - size;
   const int got =
-      image.ReadSectors(track, c, h, r, n, TransferBuffer, skip + size);
+      fits ? image.ReadSectors(track, c, h, r, n, TransferBuffer, skip + size)
+           : 0;
   int available = got - skip;
   if (available < 0) available = 0;
   if (available > size) available = size;
@@ -239,28 +254,37 @@ bool CutFile(const char* name, int track, int c, int h, int r, int n,
       got > 0 && image.FindReadError(track, c, h, r, n, skip,
                                      skip + available, damaged);
   // What a failed read of the image cut short is no file to keep.
-  if (image.ReadFailed()) return false;
+  if (image.ReadFailed()) return kCutReadFailed;
   if (got == 0) {
     PrintFormat(ConsoleStream::kErr, kMissingFormat, name, c, h, r);
-    ++lostFiles;
-    return false;
+    return kCutMissing;
   }
 
+  unsigned outcome = kCutWhole;
   PrintFormat(ConsoleStream::kOut, kCuttingFormat, name);
   SystemError error;
   const bool written =
       WriteFileReplacing(name, TransferBuffer + skip, available, error);
   if (available < size) {
     PrintFormat(ConsoleStream::kErr, kIncompleteFormat, name, available, size);
-    ++lostFiles;
+    outcome |= kCutIncomplete;
   }
-  if (hasReadError) ReportReadError(name, damaged);
+  if (hasReadError) {
+    ReportReadError(name, damaged);
+    outcome |= kCutFromDamagedSector;
+  }
   if (!written) {
     PrintFormat(ConsoleStream::kErr, kWriteFailedStart, name);
     EndWithReason(error);
-    ++writeFailures;
+    outcome |= kCutWriteFailed;
   }
-  return written;
+  return outcome;
+}
+
+bool CutFile(const char* name, int track, int c, int h, int r, int n,
+             int skip, int size) {
+  const unsigned outcome = CutFileOutcome(name, track, c, h, r, n, skip, size);
+  return (outcome & (kCutMissing | kCutWriteFailed | kCutReadFailed)) == 0;
 }
 
 namespace {
@@ -331,15 +355,15 @@ int Run(const TitleProfile& profile, int argc, char** argv) {
     PrintText(ConsoleStream::kErr, kOpenFailed);
     return 1;
   }
-  writeFailures = 0;
-  lostFiles = 0;
-  for (int i = 0; i < image.GetDiskCount() && !image.ReadFailed(); ++i) {
+  WalkTally tally;
+  // A failed read ends the walk; the files cut before it stay.
+  for (int i = 0; i < image.GetDiskCount() && !tally.readFailed; ++i) {
     image.SelectDisk(i);
     image.SetSectorRange(kFirstSector, kLastSector);
-    if (!image.ReadFailed()) IdentifyAndRip(profile);
+    IdentifyAndRip(profile, tally);
   }
-  bool failed = writeFailures > 0 || lostFiles > 0;
-  // The walk ended at the failed read; the files cut before it stay.
+  bool failed = tally.failed;
+  // Also a read that failed while the image was indexed.
   if (image.ReadFailed()) {
     PrintText(ConsoleStream::kErr, kReadFailedStart);
     EndWithReason(image.GetFileError());

@@ -24,15 +24,31 @@ int RunRipper(const TitleProfile& profile, int argc, char** argv);
 int RunRipperWithArguments(const TitleProfile& profile, int argc,
                            char** argv);
 
+// What became of one file of a recipe, as a set of flags: a file can be
+// incomplete, cut from a damaged sector and not written, all at once.
+enum CutOutcome : unsigned {
+  kCutWhole = 0,
+  kCutMissing = 1 << 0,            // its first sector is not on the disk
+  kCutIncomplete = 1 << 1,         // its sectors break off part way
+  kCutFromDamagedSector = 1 << 2,  // the image records a sector as unreadable
+  kCutWriteFailed = 1 << 3,        // the file could not be written
+  kCutReadFailed = 1 << 4,         // a read of the image failed
+};
+
 // Reads skip + size bytes of the current disk starting at sector
 // (track, c, h, r, n) and writes the `size` bytes after the first `skip` to
-// the file `name`, replacing it whole. Prints the cutting line first.
-// Gives false when the first sector could not be read (the file is named
-// as missing, and no file is made), when a read of the image failed (no
-// message, no file: the caller reports it and ends the walk) or when the
-// file could not be written (named with the system's reason); a partial
-// read writes what arrived and names the file as incomplete. A file cut
-// from a sector that the image records as unreadable is written too, and
-// named on standard error with the first such sector.
+// the file `name`, replacing it whole. Prints the cutting line first, then
+// names on standard error what went wrong, and gives what became of the
+// file. A missing first sector makes no file; a partial read writes what
+// arrived; a file cut from a sector that the image records as unreadable
+// is written and named with the first such sector; a failed read of the
+// image makes no file and prints nothing (the caller reports it and ends
+// the walk). A cut that does not fit the transfer buffer is missing.
+unsigned CutFileOutcome(const char* name, int track, int c, int h, int r,
+                        int n, int skip, int size);
+
+// The same cut; gives true when the file was written (whole, incomplete or
+// from a damaged sector), false when it is missing, could not be written
+// or a read of the image failed.
 bool CutFile(const char* name, int track, int c, int h, int r, int n,
              int skip, int size);
