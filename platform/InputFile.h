@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileHandle.h"
 #include "platform/SystemError.h"
 
 // A file opened for reading at positions. Only a regular file opens, and
@@ -15,7 +16,8 @@ class InputFile {
   InputFile& operator=(const InputFile&) = delete;
 
   // Gives false, leaving nothing open, when `path` cannot be opened or is
-  // not a regular file; Error() then says why.
+  // not a regular file; Error() then says why. Whatever was open before is
+  // closed first, and its failure forgotten.
   bool Open(const char* path);
   void Close();
   bool IsOpen() const;
@@ -34,12 +36,7 @@ class InputFile {
   const SystemError& Error() const { return error; }
 
  private:
-#ifdef _WIN32
-  using Native = void*;  // a HANDLE; null when closed
-#else
-  using Native = int;    // a file descriptor; -1 when closed
-#endif
-  Native file = {};
+  FileHandle file = {};
   bool open = false;
   long long size = 0;
   bool failed = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileHandle.h"
 #include "platform/SystemError.h"
 
 // A file written whole or not at all. Its data goes to a temporary file
@@ -8,15 +9,10 @@
 // that name is replaced only by complete contents. Every write and the
 // close are checked. On failure the temporary file is removed, an existing
 // NAME is left as it was and the error says why; an interruption removes
-// it too (see platform/Signals.h). One such file is written at a time.
+// it too (see platform/Signals.h). One such file is written at a time: the
+// temporary's path is kept once, for the calls and for an interruption.
 class ReplacingFile {
  public:
-#ifdef _WIN32
-  using Native = void*;  // a HANDLE
-#else
-  using Native = int;    // a file descriptor
-#endif
-
   // Longest NAME, in bytes.
   static constexpr int kMaxNameLength = 4096;
 
@@ -40,12 +36,11 @@ class ReplacingFile {
   void Abandon();
 
  private:
-  Native file = {};
+  FileHandle file = {};
   bool open = false;
   bool failed = false;
   SystemError firstError;
   char name[kMaxNameLength + 1] = {};
-  char temporaryName[kMaxNameLength + 32] = {};
 };
 
 // Writes `size` bytes to the file `name` through a ReplacingFile. Gives

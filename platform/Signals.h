@@ -4,10 +4,10 @@
 // SIGTERM and SIGHUP interrupt; on Windows Ctrl-C, Ctrl-Break and closing
 // the console window do.
 
-// From now on an interruption removes the temporary file that
-// MarkTemporary names, then ends the program as that interruption ends any
-// program (on POSIX the signal is raised again with its default action, so
-// the shell sees 130, 143 or 129). Signals that were ignored when the
+// From now on an interruption removes the temporary file being written
+// (platform/OutputFile.h), then ends the program as that interruption ends
+// any program (on POSIX the signal is raised again with its default
+// action, so the shell sees 130, 143 or 129). Signals that were ignored when the
 // program started stay ignored.
 void RemoveTemporaryOnInterruption();
 
@@ -15,18 +15,6 @@ void RemoveTemporaryOnInterruption();
 // writes, which the program reports, rather than the end of the program
 // (SIGPIPE and SIGXFSZ are ignored; Windows has neither).
 void ReportFailedWritesAsErrors();
-
-// Names the temporary file an interruption removes; null for none. Call it
-// between HoldInterruptions and ReleaseInterruptions, together with
-// creating or moving that file, so that no interruption falls between the
-// two. On Windows the path is the one the wide file calls took (see
-// platform/WidePath.h), so that the handler only has to delete it.
-#ifdef _WIN32
-using TemporaryPath = const wchar_t*;
-#else
-using TemporaryPath = const char*;
-#endif
-void MarkTemporary(TemporaryPath path);
 
 // From HoldInterruptions to ReleaseInterruptions an interruption waits; it
 // takes effect on release. The two come in pairs and do not nest.

@@ -3,18 +3,13 @@
 // The system calls of the platform layer, made through one table that is
 // set to the real calls and that a test may replace, entry by entry, to
 // make any call fail, come up short or be interrupted. Only platform/ and
-// its tests include this.
+// its tests include this. The table's members are each system's own
+// calls: the one other test of the system in a header here.
 
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#endif
 
 struct SystemCalls {
-#ifdef _WIN32
   decltype(&::CreateFileW) createFile;
   decltype(&::GetFileType) getFileType;
   decltype(&::GetFileAttributesW) getFileAttributes;
@@ -27,7 +22,13 @@ struct SystemCalls {
   decltype(&::GetFullPathNameW) getFullPathName;
   decltype(&::SetConsoleCtrlHandler) setConsoleCtrlHandler;
   decltype(&::CreateDirectoryW) createDirectory;
+};
 #else
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+struct SystemCalls {
   int (*open)(const char* path, int flags, mode_t mode);
   int (*fstat)(int fd, struct stat* status);
   ssize_t (*pread)(int fd, void* dest, size_t length, off_t position);
@@ -41,8 +42,8 @@ struct SystemCalls {
   int (*sigprocmask)(int how, const sigset_t* set, sigset_t* before);
   int (*mkdir)(const char* path, mode_t mode);
   int (*stat)(const char* path, struct stat* status);
-#endif
 };
+#endif
 
 // The table the platform layer calls through.
 extern SystemCalls systemCalls;

@@ -1,7 +1,5 @@
 #include "platform/CommandLine.h"
 
-#ifdef _WIN32
-
 // windows.h first: shellapi.h needs its definitions.
 // clang-format off
 #include <windows.h>
@@ -40,11 +38,3 @@ CommandLine GetCommandLineArguments(int argc, char** argv) {
   LocalFree(wide);
   return {count, pointers};
 }
-
-#else
-
-CommandLine GetCommandLineArguments(int argc, char** argv) {
-  return {argc, argv};
-}
-
-#endif

@@ -1,6 +1,4 @@
-#include "platform/WidePath.h"
-
-#ifdef _WIN32
+#include "platform/windows/WidePath.h"
 
 #include <cwchar>
 
@@ -46,5 +44,3 @@ bool ToWidePath(const char* path, wchar_t* wide) {
   }
   return true;
 }
-
-#endif

@@ -1,0 +1,10 @@
+#include "platform/SystemCalls.h"
+
+const SystemCalls kRealSystemCalls = {
+    ::CreateFileW, ::GetFileType,  ::GetFileAttributesW, ::GetFileSizeEx,
+    ::ReadFile,    ::WriteFile,    ::CloseHandle,        ::MoveFileExW,
+    ::DeleteFileW, ::GetFullPathNameW, ::SetConsoleCtrlHandler,
+    ::CreateDirectoryW,
+};
+
+SystemCalls systemCalls = kRealSystemCalls;
