@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Whole-run benchmark of both rippers, on images made by the tests' image
-# builder, printed side by side:
+# Whole-run benchmark of every title's ripper (titles/titles.txt), on
+# images made by the tests' image builder, printed side by side:
 #   set      each ripper on one full set of its title's disks, against
 #            `cp -r` of the folder that run produced
 #   scale    each ripper on 64 copies of its title's disk with the most
 #            files, against the write floor (the same file writes, no reads)
-#   hash     d88info --hash on the 64 disks of the second title's scale
-#            image, against sha1sum of that file
-#   hostile  pelkrip on 64 disks whose tracks all point at one chain of
-#            empty headers, for several chain lengths
+#   hash     d88info --hash on the largest scale image, against sha1sum
+#            of that file
+#   hostile  the first title's ripper on 64 disks whose tracks all point at
+#            one chain of empty headers, for several chain lengths
 # with the peak resident memory of each run and, where strace is installed,
 # the read and seek calls of the scale runs. Then the reader's
 # micro-benchmarks. Times are medians of RUNS runs (default 5).
@@ -68,22 +68,36 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'
 
 make_set() { "$build/tools/make_sample_image" "$@"; }
 
-declare -A program=([pelk]=pelkrip [vosk]=voskrip)
-declare -A signature=([pelk]=Pelk_No [vosk]=Vosk_No)
-declare -A set_digits=([pelk]="8 9 1 2 3 4 5" [vosk]="1 2 3 4 5 6")
-declare -A largest_digit=([pelk]=1 [vosk]=4)
+# What each title's profile says of it (tools/title_facts).
+declare -A program=() signature=() set_digits=() largest_digit=()
+titles=()
+facts=$("$build/tools/title_facts")
+while read -r name ripper sign _ digits largest; do
+  titles+=("$name")
+  program[$name]=$ripper
+  signature[$name]=$sign
+  set_digits[$name]=$digits
+  largest_digit[$name]=$largest
+done <<<"$facts"
 
-for title in pelk vosk; do
+largest_image=
+for title in "${titles[@]}"; do
   ids=()
-  for digit in ${set_digits[$title]}; do ids+=("${signature[$title]}$digit"); done
+  for ((i = 0; i < ${#set_digits[$title]}; ++i)); do
+    ids+=("${signature[$title]}${set_digits[$title]:i:1}")
+  done
   make_set "$images/$title-set.d88" "${ids[@]}"
   ids=()
   for _ in $(seq 64); do ids+=("${signature[$title]}${largest_digit[$title]}"); done
   make_set "$images/$title-scale.d88" "${ids[@]}"
+  if [ -z "$largest_image" ] ||
+     [ "$(stat -c %s "$images/$title-scale.d88")" -gt "$(stat -c %s "$largest_image")" ]; then
+    largest_image="$images/$title-scale.d88"
+  fi
 done
 
 echo "run                         ripper ms   baseline ms   ratio   peak KiB"
-for title in pelk vosk; do
+for title in "${titles[@]}"; do
   rip="$build/${program[$title]}"
 
   # set: against cp -r of the folder the run produced.
@@ -112,7 +126,7 @@ done
 
 # d88info --hash: against sha1sum of the same file; its memory against
 # the listing's without the hashes.
-image="$images/vosk-scale.d88"
+image=$largest_image
 t_hash=$(median_ms "$build/d88info" --hash "$image")
 t_sha1sum=$(median_ms sha1sum "$image")
 peak_hash=$(peak_kib "$build/d88info" --hash "$image")
@@ -122,12 +136,16 @@ printf '%-27s %9s   %11s   %5s   %8s (%s without --hash)\n' \
   "$(ratio "$t_hash" "$t_sha1sum")" "$peak_hash" "$peak_list"
 
 echo
-echo "hostile pelkrip, 64 disks   chain   image MiB   ms   peak KiB"
+first=${titles[0]}
+hostile_rip="$build/${program[$first]}"
+printf '%-27s chain   image MiB   ms   peak KiB\n' \
+  "hostile ${program[$first]}, 64 disks"
 for chain in 16384 32768 65535 131070; do
-  "$build/bench/make_hostile_image" "$images/hostile.d88" Pelk_No1 "$chain"
+  "$build/bench/make_hostile_image" "$images/hostile.d88" \
+    "${signature[$first]}${largest_digit[$first]}" "$chain"
   size=$(( $(stat -c %s "$images/hostile.d88") / 1048576 ))
-  t=$(median_ms "$build/pelkrip" "$images/hostile.d88")
-  peak=$(peak_kib "$build/pelkrip" "$images/hostile.d88")
+  t=$(median_ms "$hostile_rip" "$images/hostile.d88")
+  peak=$(peak_kib "$hostile_rip" "$images/hostile.d88")
   printf '%-27s %6d   %9d   %5s   %8s\n' "" "$chain" "$size" "$t" "$peak"
 done
 rm -f "$images/hostile.d88"
@@ -135,7 +153,7 @@ rm -f "$images/hostile.d88"
 if command -v strace >/dev/null; then
   echo
   echo "system calls of the scale runs (strace -c -f)"
-  for title in pelk vosk; do
+  for title in "${titles[@]}"; do
     rm -rf "$work/run" && mkdir "$work/run"
     (cd "$work/run" && strace -c -f -o "$work/strace" \
       "$build/${program[$title]}" "$images/$title-scale.d88" >/dev/null)

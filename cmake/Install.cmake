@@ -1,5 +1,5 @@
 # What `cmake --install` puts where, by component:
-#   programs       the three programs
+#   programs       the programs: each title's ripper and d88info
 #   manual         their man pages (not on Windows)
 #   documentation  README.md and LICENSE; on Windows the users' guides,
 #                  README.txt and LICENSE.txt
@@ -12,11 +12,11 @@ if(WIN32)
   # A folder to unpack anywhere, for users: the programs, a guide to each
   # rendered from its man page (one source, so they never drift), a short
   # README.txt and the licence, the text files with Windows' line ends.
-  install(TARGETS pelkrip voskrip d88info RUNTIME DESTINATION .
+  install(TARGETS ${D88RIP_RIPPERS} d88info RUNTIME DESTINATION .
           COMPONENT programs)
   find_program(MANDOC mandoc REQUIRED)
   set(guides)
-  foreach(program pelkrip voskrip d88info)
+  foreach(program IN LISTS D88RIP_RIPPERS ITEMS d88info)
     set(guide ${CMAKE_CURRENT_BINARY_DIR}/guide/${program}.html)
     add_custom_command(OUTPUT ${guide}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/guide
@@ -38,7 +38,7 @@ if(WIN32)
 endif()
 
 include(GNUInstallDirs)
-install(TARGETS pelkrip voskrip d88info RUNTIME
+install(TARGETS ${D88RIP_RIPPERS} d88info RUNTIME
         DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
 install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR}
         COMPONENT documentation)
@@ -49,8 +49,9 @@ set(D88RIP_MAINTAINER "d88rip developers <d88rip@example.org>" CACHE STRING
     "Name and address of whoever packages this build")
 configure_file(cmake/debian/changelog.in debian/changelog @ONLY)
 set(compressed)
-foreach(source man/pelkrip.1 man/voskrip.1 man/d88info.1
-               ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog)
+set(man_pages ${D88RIP_RIPPERS} d88info)
+list(TRANSFORM man_pages REPLACE "(.+)" "man/\\1.1")
+foreach(source ${man_pages} ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog)
   get_filename_component(name ${source} NAME)
   set(output ${CMAKE_CURRENT_BINARY_DIR}/compressed/${name}.gz)
   add_custom_command(OUTPUT ${output}

@@ -6,8 +6,10 @@ set(CPACK_PACKAGE_NAME d88rip)
 set(CPACK_PACKAGE_VENDOR "the d88rip authors")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "cut the data files out of D88 disk images of two titles")
+list(JOIN D88RIP_RIPPERS ", " rippers)
+string(REGEX REPLACE ", ([^,]+)$" " and \\1" rippers "${rippers}")
 set(CPACK_PACKAGE_DESCRIPTION
-    "pelkrip and voskrip each read a D88 floppy disk image holding disks of
+    "${rippers} each read a D88 floppy disk image holding disks of
 one title's set, recognise each disk by its boot sector and write its data
 files, byte for byte, into the current directory. Damaged and truncated
 images are handled, and every file that is not cut whole is named: files

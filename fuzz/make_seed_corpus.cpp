@@ -1,30 +1,44 @@
 // Writes the fuzzers' seed corpus, made with the tests' image builder:
-// clean disks of both titles, several disks end to end, interleaved and
-// damaged tracks, sectors recorded as unreadable or deleted.
+// clean disks of every title, several disks end to end, interleaved and
+// damaged tracks, sectors recorded as unreadable or deleted. The reader's
+// seeds go to SEEDS_DIR/reader, each title's to SEEDS_DIR/NAME.
 //
-//   make_seed_corpus READER_DIR PELK_DIR VOSK_DIR
+//   make_seed_corpus SEEDS_DIR
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "builder/D88Builder.h"
+#include "d88rip/TitleList.h"
 
 namespace {
 
 using d88build::BuildImage;
 using d88build::DiskSpec;
 
-// The tracks the rippers read: the boot track, KSD.COM's and the series'.
-DiskSpec TitleDisk(const std::string& signature, char digit) {
+// The tracks the rippers read: the boot track, KSD.COM's and the series' of
+// the titles the seeds were first made for, and each track a file of this
+// title's profile begins on.
+DiskSpec TitleDisk(const TitleProfile& profile, char digit) {
   DiskSpec disk;
-  for (int track : {0, 8, 9, 12, 13}) {
+  const auto add = [&](int track) {
     disk.tracks[track] = d88build::FormattedTrack(track);
+  };
+  for (int track : {0, 8, 9, 12, 13}) add(track);
+  for (int track = 52; track <= 77; ++track) add(track);
+  for (int i = 0; i < profile.recipeCount; ++i) {
+    for (const RecipeStep& step : profile.recipes[i].steps) {
+      if (step.file != nullptr) add(step.file->track);
+      if (step.series == nullptr) continue;
+      for (const SeriesRow* row = step.series->rows; row->r != 0; ++row) {
+        add(row->track);
+      }
+    }
   }
-  for (int track = 52; track <= 77; ++track) {
-    disk.tracks[track] = d88build::FormattedTrack(track);
-  }
-  d88build::SetBootSignature(disk, signature, digit);
+  d88build::SetBootSignature(
+      disk, std::string(profile.signature, kBootSignatureLength), digit);
   return disk;
 }
 
@@ -33,12 +47,11 @@ void Write(const std::string& dir, const std::string& name,
   d88build::WriteFile(dir + "/" + name, bytes);
 }
 
-void WriteTitleSeeds(const std::string& dir, const std::string& title,
-                     const std::string& digits) {
-  const std::string signature = title + "_No";
+void WriteTitleSeeds(const std::string& dir, const TitleProfile& profile) {
   std::vector<DiskSpec> all;
-  for (char digit : digits) {
-    DiskSpec disk = TitleDisk(signature, digit);
+  for (int i = 0; i < profile.recipeCount; ++i) {
+    const char digit = profile.recipes[i].digit;
+    DiskSpec disk = TitleDisk(profile, digit);
     Write(dir, std::string("disk-") + digit, BuildImage({disk}));
     all.push_back(disk);
   }
@@ -61,7 +74,9 @@ void WriteTitleSeeds(const std::string& dir, const std::string& title,
   truncated.resize(truncated.size() / 2);
   Write(dir, "truncated", truncated);
 
-  DiskSpec user = TitleDisk(title + "_UD", '1');
+  DiskSpec user = TitleDisk(profile, '1');
+  d88build::SetBootSignature(
+      user, std::string(profile.userSignature, kBootSignatureLength), '1');
   user.tracks.erase(user.tracks.find(52), user.tracks.end());
   Write(dir, "user-and-boot-only", BuildImage({user, user}));
 }
@@ -95,12 +110,19 @@ void WriteReaderSeeds(const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "Usage: %s READER_DIR PELK_DIR VOSK_DIR\n", argv[0]);
+  if (argc != 2) {
+    std::fprintf(stderr, "Usage: %s SEEDS_DIR\n", argv[0]);
     return 2;
   }
-  WriteReaderSeeds(argv[1]);
-  WriteTitleSeeds(argv[2], "Pelk", "8912345");
-  WriteTitleSeeds(argv[3], "Vosk", "123456");
+  const std::string seeds = argv[1];
+  const auto folder = [&](const std::string& name) {
+    const std::string dir = seeds + "/" + name;
+    std::filesystem::create_directories(dir);
+    return dir;
+  };
+  WriteReaderSeeds(folder("reader"));
+#define WRITE_SEEDS(name, Name, program, profile) \
+  WriteTitleSeeds(folder(#name), profile);
+  D88RIP_FOR_EACH_TITLE(WRITE_SEEDS)
   return 0;
 }

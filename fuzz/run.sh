@@ -6,14 +6,26 @@
 # findings land in build-fuzz/artifacts/. The runs' own console text is
 # silenced (-close_fd_mask); libFuzzer and sanitizer reports still show.
 #
-#   fuzz/run.sh DURATION [reader|pelk|vosk]...
+# The targets: the reader's, and one for each title of titles/titles.txt,
+# by its short name.
+#
+#   fuzz/run.sh DURATION [TARGET]...
+#   fuzz/run.sh --list     # the targets, one a line
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-fuzz"
-duration=${1:?usage: fuzz/run.sh DURATION [reader|pelk|vosk]...}
+all=(reader)
+while read -r name _; do
+  case $name in ''|'#'*) ;; *) all+=("$name") ;; esac
+done <"$top/titles/titles.txt"
+if [ "${1:-}" = --list ]; then
+  printf '%s\n' "${all[@]}"
+  exit 0
+fi
+duration=${1:?usage: fuzz/run.sh DURATION [TARGET]... or fuzz/run.sh --list}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(reader pelk vosk)
+[ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 
 cd "$top"
 cmake --preset fuzz >/dev/null

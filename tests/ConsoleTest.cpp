@@ -175,7 +175,7 @@ TEST(Console, LostStandardOutputIsReportedWithItsReason) {
   progrun::ScratchDir dir;
   const std::string image = (dir / "image.d88").string();
   for (const auto& sink : sinks) {
-    for (const ripcheck::Title* title : {&PelkTitle(), &ripcheck::VoskTitle()}) {
+    for (const ripcheck::Title* title : ripcheck::AllTitles()) {
       const ripcheck::ExpectedDisk& disk = title->disks.front();
       d88build::WriteFile(image, d88build::BuildImage(
                                      {ripcheck::TitleDisk(*title, disk.digit)}));

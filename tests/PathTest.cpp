@@ -16,7 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using progrun::ScratchDir;
 using ripcheck::PelkTitle;
-using ripcheck::VoskTitle;
 
 // What a run shows a user: status, both streams and the files it left.
 using Seen = std::tuple<int, std::string, std::string,
@@ -30,8 +29,14 @@ Seen RunOn(const std::string& program, const fs::path& image) {
 
 TEST(Paths, AnyPathGivesWhatAPlainPathGives) {
   ScratchDir dir;
-  const d88build::Bytes image = d88build::BuildImage(
-      {ripcheck::TitleDisk(PelkTitle(), '1'), ripcheck::TitleDisk(VoskTitle(), '1')});
+  // A disk of each title.
+  std::vector<d88build::DiskSpec> disks;
+  std::vector<std::string> programs = {progrun::ProgramPath("d88info")};
+  for (const ripcheck::Title* title : ripcheck::AllTitles()) {
+    disks.push_back(ripcheck::TitleDisk(*title, title->disks.front().digit));
+    programs.push_back(title->program);
+  }
+  const d88build::Bytes image = d88build::BuildImage(disks);
   const fs::path plain = dir / "plain.d88";
   d88build::WriteFile(plain.string(), image);
 
@@ -44,8 +49,6 @@ TEST(Paths, AnyPathGivesWhatAPlainPathGives) {
       "\xf0\x9f\x8e\xae/\xf0\x9f\x92\xbe.d88",  // 🎮/💾.d88
       deep + "image.d88",
   };
-  const std::string programs[] = {PelkTitle().program, VoskTitle().program,
-                                  progrun::ProgramPath("d88info")};
   for (const std::string& path : paths) {
     const fs::path at = dir / path;
     fs::create_directories(at.parent_path());

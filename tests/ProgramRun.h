@@ -32,7 +32,7 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
-// The program file of `name` (pelkrip, voskrip, d88info) under test.
+// The program file of `name` (a ripper or d88info) under test.
 std::string ProgramPath(const std::string& name);
 // True when the programs under test are the Windows ones.
 bool TestingWindowsPrograms();

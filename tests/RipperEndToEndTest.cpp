@@ -586,8 +586,7 @@ std::string ProgramName(const ::testing::TestParamInfo<const Title*>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Titles, RipperEndToEnd,
-                         ::testing::Values(&ripcheck::PelkTitle(),
-                                           &ripcheck::VoskTitle()),
+                         ::testing::ValuesIn(ripcheck::AllTitles()),
                          ProgramName);
 
 }  // namespace

@@ -4,20 +4,24 @@
 # scratch root and runs the programs from there.
 set -eu
 build=${1:?usage: tools/check-package.sh BUILD_DIR}
+top=$(cd "$(dirname "$0")/.." && pwd)
+. "$top/tools/titles.sh"
+programs=$(rippers)
+facts=$("$build/tools/title_facts")
 cd "$build"
 rm -f d88rip_*.deb
 cpack -G DEB >/dev/null
 deb=$(ls d88rip_*.deb)
 
-expected='./usr/bin/d88info
-./usr/bin/pelkrip
-./usr/bin/voskrip
-./usr/share/doc/d88rip/changelog.gz
-./usr/share/doc/d88rip/copyright
-./usr/share/man/man1/d88info.1.gz
-./usr/share/man/man1/pelkrip.1.gz
-./usr/share/man/man1/voskrip.1.gz'
-files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $NF }' | sort)
+expected=$(for program in d88info $programs; do
+  echo "./usr/bin/$program"
+  echo "./usr/share/man/man1/$program.1.gz"
+done
+echo ./usr/share/doc/d88rip/changelog.gz
+echo ./usr/share/doc/d88rip/copyright)
+expected=$(printf '%s\n' "$expected" | LC_ALL=C sort)
+contents=$(dpkg-deb -c "$deb")
+files=$(printf '%s\n' "$contents" | awk '$1 !~ /^d/ { print $NF }' | LC_ALL=C sort)
 if [ "$files" != "$expected" ]; then
   echo "unexpected file list in $deb:"
   echo "$files"
@@ -40,13 +44,19 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
 "$root/usr/bin/d88info" --help >/dev/null
-if "$root/usr/bin/pelkrip" 2>/dev/null; then exit 1; fi
-"$build/tools/make_sample_image" "$root/sample.d88" Pelk_No9 Vosk_No5
-(cd "$root" && ./usr/bin/pelkrip sample.d88 >pelk.out && ./usr/bin/voskrip sample.d88 >vosk.out)
-grep -q '^Disk 2 ' "$root/pelk.out"
-grep -q '^Disk 5 ' "$root/vosk.out"
-"$root/usr/bin/d88info" "$root/sample.d88" >"$root/info.out"
-grep -q '^image disks 2$' "$root/info.out"
-LC_ALL=C man --warnings -l "$root/usr/share/man/man1/pelkrip.1.gz" >/dev/null
+# Each ripper refuses a missing argument, and cuts its title's whole set.
+printf '%s\n' "$facts" >"$root/facts"
+while read -r name program signature _ digits _; do
+  if "$root/usr/bin/$program" 2>/dev/null; then exit 1; fi
+  ids=$(printf '%s' "$digits" | sed "s/./ $signature&/g")
+  # shellcheck disable=SC2086 # one boot ID a word
+  "$build/tools/make_sample_image" "$root/$name.d88" $ids
+  mkdir "$root/$name"
+  (cd "$root/$name" && "$root/usr/bin/$program" "../$name.d88" >../$name.out)
+  grep -q '^cutting \.\.\. ' "$root/$name.out"
+  LC_ALL=C man --warnings -l "$root/usr/share/man/man1/$program.1.gz" >/dev/null
+done <"$root/facts"
+"$root/usr/bin/d88info" "$root/$name.d88" >"$root/info.out"
+grep -q "^image disks ${#digits}\$" "$root/info.out"
 grep -q '^License: Expat' "$root/usr/share/doc/d88rip/copyright"
 echo "$deb: file list, dependencies, lintian and unpacked programs check out"

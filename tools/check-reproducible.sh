@@ -23,11 +23,15 @@ copy "$second"
 (cd "$first" && umask 022 && TZ=Asia/Tokyo sh tools/package.sh >/dev/null)
 (cd "$second" && umask 077 && TZ=America/Los_Angeles sh tools/package.sh >/dev/null)
 
+. "$top/tools/titles.sh"
+programs=$(rippers)
+packages=$(cd "$first" && ls dist/d88rip_*.deb dist/d88rip-*.zip)
+files=dist/SHA256SUMS
+for program in $programs d88info; do
+  files="$files build-release/$program build-windows-release/$program.exe"
+done
 status=0
-for file in build-release/pelkrip build-release/voskrip build-release/d88info \
-            build-windows-release/pelkrip.exe build-windows-release/voskrip.exe \
-            build-windows-release/d88info.exe dist/SHA256SUMS \
-            $(cd "$first" && ls dist/d88rip_*.deb dist/d88rip-*.zip); do
+for file in $files $packages; do
   if cmp -s "$first/$file" "$second/$file"; then
     echo "same: $file"
   else

@@ -9,8 +9,13 @@ set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 sh "$top/tools/install-deps.sh" demo
 build="$top/build-release"
+. "$top/tools/titles.sh"
+programs=$(rippers)
+# shellcheck disable=SC2086 # one program a word
 (cd "$top" && cmake --preset release >/dev/null &&
-  cmake --build --preset release -j2 --target pelkrip voskrip make_sample_image >/dev/null)
+  cmake --build --preset release -j2 --target $programs make_sample_image \
+    title_facts >/dev/null)
+facts=$("$build/tools/title_facts")
 
 samples="$build/samples"
 mkdir -p "$samples"
@@ -33,11 +38,19 @@ run_demo() {
   echo
 }
 
-run_demo pelkrip Pelk_No8 Pelk_No9 Pelk_No1 Pelk_No2 Pelk_No3 Pelk_No4 \
-  Pelk_No5 Pelk_UD1 Foreign1
-run_demo voskrip Vosk_No1 Vosk_No2 Vosk_No3 Vosk_No4 Vosk_No5 Vosk_No6 \
-  Vosk_UD1
+# Each title's set in the order of its profile, then its user disk; the
+# first title's image also holds a disk of another title.
+foreign=Foreign1
+printf '%s\n' "$facts" >"$work/facts"
+while read -r _ program signature user digits _; do
+  ids=$(printf '%s' "$digits" | sed "s/./ $signature&/g")
+  # shellcheck disable=SC2086 # one boot ID a word
+  run_demo "$program" $ids "${user}1" $foreign
+  foreign=
+  first=${first:-$program}
+  last=$program
+done <"$work/facts"
 
 echo "The sample images are in $samples:"
-echo "  $build/d88info --hash $samples/pelkrip.d88"
-echo "  $build/voskrip $samples/voskrip.d88   (in a folder for its files)"
+echo "  $build/d88info --hash $samples/$first.d88"
+echo "  $build/$last $samples/$last.d88   (in a folder for its files)"

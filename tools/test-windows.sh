@@ -13,10 +13,12 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 windows="$top/build-windows"
 
 cd "$top"
+. tools/titles.sh
+programs=$(rippers)
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j2 >/dev/null
 
-for exe in pelkrip voskrip d88info; do
+for exe in $programs d88info; do
   # objdump's own status counts: no pipeline stands between it and set -e.
   headers=$(x86_64-w64-mingw32-objdump -p "$windows/$exe.exe")
   dlls=$(printf '%s\n' "$headers" | awk '/DLL Name:/ { print $3 }')
@@ -44,16 +46,15 @@ cmake --build --preset windows-release -j2 >/dev/null
 (cd "$release" && rm -f d88rip-*.zip && cpack -G ZIP >/dev/null)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$release/CMakeCache.txt")
 top_folder="d88rip-$version-win64"
-expected="$top_folder/LICENSE.txt
-$top_folder/README.txt
-$top_folder/d88info.exe
-$top_folder/d88info.html
-$top_folder/pelkrip.exe
-$top_folder/pelkrip.html
-$top_folder/voskrip.exe
-$top_folder/voskrip.html"
+expected=$(for program in $programs d88info; do
+  echo "$top_folder/$program.exe"
+  echo "$top_folder/$program.html"
+done
+echo "$top_folder/LICENSE.txt"
+echo "$top_folder/README.txt")
+expected=$(printf '%s\n' "$expected" | LC_ALL=C sort)
 listing=$(cd "$release" && cmake -E tar tf "$top_folder.zip")
-files=$(printf '%s\n' "$listing" | sort)
+files=$(printf '%s\n' "$listing" | LC_ALL=C sort)
 if [ "$files" != "$expected" ]; then
   echo "unexpected file list in the zip:"
   echo "$files"
@@ -70,4 +71,4 @@ for text in README.txt LICENSE.txt; do
     exit 1
   fi
 done
-echo "build-windows-release/$top_folder.zip: the three programs, their guides, README.txt and LICENSE.txt"
+echo "build-windows-release/$top_folder.zip: the programs, their guides, README.txt and LICENSE.txt"
