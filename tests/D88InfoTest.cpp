@@ -263,6 +263,43 @@ TEST_F(D88Info, HashesAreThoseOfEachDiskAloneAndSplitGivesTheImageBack) {
   EXPECT_TRUE(joined == image);
 }
 
+// A track of more records than any table of them holds is listed and
+// hashed whole: each of two copies that differ only in the last record's
+// data has the data-sha1 of all its records, and --tracks names them all.
+TEST_F(D88Info, TrackOfAnyNumberOfRecordsIsListedAndHashedWhole) {
+  constexpr int kRecords = 70000;
+  DiskSpec disk;
+  for (int i = 0; i < kRecords; ++i) {
+    d88build::SectorRecord record;
+    record.r = static_cast<std::uint8_t>(i % 255 + 1);
+    record.n = 0;
+    record.sectorCount = 0;  // no count ends the listing early
+    record.data = {static_cast<std::uint8_t>(i)};
+    disk.tracks[0].push_back(record);
+  }
+  DiskSpec changed = disk;
+  changed.tracks[0].back().data[0] ^= 0xff;
+  for (const DiskSpec* spec : {&disk, &changed}) {
+    const auto result =
+        RunOn(d88build::BuildImage({*spec}), {"--tracks", "--hash"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find(" data-sha1 " + DataSha1(*spec) + "\n"),
+              std::string::npos);
+    const std::string start =
+        "disk 1 track 0 c 0 h 0 sectors " + std::to_string(kRecords) + " ids";
+    const std::size_t at = result.out.find(start);
+    ASSERT_NE(at, std::string::npos);
+    const std::string line =
+        result.out.substr(at, result.out.find('\n', at) - at);
+    std::size_t ids = 0;
+    for (std::size_t id = line.find(" 00.00."); id != std::string::npos;
+         id = line.find(" 00.00.", id + 1)) {
+      ++ids;
+    }
+    EXPECT_EQ(ids, std::size_t{kRecords});
+  }
+}
+
 // --split: the pieces' names come from the image's file name, never from
 // a disk's; the folder is made; an older piece is replaced whole; a disk
 // cut short is written and named, bytes that belong to no disk are named

@@ -309,12 +309,20 @@ TEST_F(PlatformFaults, EveryCallFailingAnywhereLosesNothing) {
 #ifdef _WIN32
 DWORD fakeType = FILE_TYPE_DISK;
 DWORD WINAPI FakeFileType(HANDLE) { return fakeType; }
+BOOL WINAPI FailingRead(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED) {
+  SetLastError(ERROR_GEN_FAILURE);
+  return FALSE;
+}
 #else
 mode_t fakeType = S_IFREG;
 int FakeFileType(int fd, struct stat* status) {
   const int result = ::fstat(fd, status);
   status->st_mode = (status->st_mode & ~S_IFMT) | fakeType;
   return result;
+}
+ssize_t FailingRead(int, void*, size_t, off_t) {
+  errno = EIO;
+  return -1;
 }
 #endif
 
@@ -344,6 +352,22 @@ TEST(InputFiles, OnlyRegularFilesOpen) {
   systemCalls = kRealSystemCalls;
   EXPECT_EQ(reasonOpening(file), "opened");
   EXPECT_EQ(reasonOpening(folder.string()), "is a folder");
+
+  // A failed read is said of its own file only: an open after it, failed or
+  // not, starts afresh.
+  InputFile input;
+  ASSERT_TRUE(input.Open(file.c_str()));
+#ifdef _WIN32
+  systemCalls.readFile = FailingRead;
+#else
+  systemCalls.pread = FailingRead;
+#endif
+  unsigned char byte = 0;
+  EXPECT_EQ(input.ReadAt(0, &byte, 1), 0);
+  EXPECT_TRUE(input.Failed());
+  systemCalls = kRealSystemCalls;
+  EXPECT_FALSE(input.Open((folder / "missing.d88").string().c_str()));
+  EXPECT_FALSE(input.Failed());
   fs::remove_all(folder);
 }
 
