@@ -200,8 +200,8 @@ TEST_P(RipperEndToEnd, DiskWithoutBootSectorIsNotRecognised) {
                             ripcheck::kNotRecognised);
 }
 
-// Missing sectors: a file whose first sector is missing is left out without
-// a word and the numbering goes on; a file whose run breaks off later, at
+// Missing sectors: a file whose first sector is missing is left out and
+// named as missing, and the numbering goes on; a file whose run breaks off later, at
 // a short sector, is written with the bytes that were read and reported as
 // incomplete. A damaged sector past the break gave nothing to the file, so
 // it is not named.
