@@ -479,6 +479,8 @@ TEST_P(RipperEndToEnd, DamagedImagesAccountForEveryFileAndByte) {
     expected.push_back(&disk);
     for (const ExpectedFile& file : disk.files) files[file.name] = &file;
   }
+  // A second disk, of no title, where the title has only one with files.
+  if (disks.size() == 1) disks.push_back(d88build::FormattedDisk());
   const Bytes whole = BuildImage(disks);
   const std::size_t diskSize = whole.size() / disks.size();
   struct Variant {
