@@ -55,8 +55,10 @@ while read -r name program signature _ digits _; do
   (cd "$root/$name" && "$root/usr/bin/$program" "../$name.d88" >../$name.out)
   grep -q '^cutting \.\.\. ' "$root/$name.out"
   LC_ALL=C man --warnings -l "$root/usr/share/man/man1/$program.1.gz" >/dev/null
+  set_image=$root/$name.d88
+  set_size=${#digits}
 done <"$root/facts"
-"$root/usr/bin/d88info" "$root/$name.d88" >"$root/info.out"
-grep -q "^image disks ${#digits}\$" "$root/info.out"
+"$root/usr/bin/d88info" "$set_image" >"$root/info.out"
+grep -q "^image disks $set_size\$" "$root/info.out"
 grep -q '^License: Expat' "$root/usr/share/doc/d88rip/copyright"
 echo "$deb: file list, dependencies, lintian and unpacked programs check out"
