@@ -137,6 +137,7 @@ bool D88Image::GetDiskSpan(int index, long long& offset,
 void D88Image::ForgetTrackTable() {
   diskOffset = -1;
   diskSize = 0;
+  diskEnd = 0;
   std::memset(trackOffsets, 0, sizeof trackOffsets);
 }
 
@@ -164,6 +165,10 @@ bool D88Image::SelectDisk(int index) {
   }
   diskOffset = diskOffsets[index];
   diskSize = ReadLe32(header.diskSize);
+  diskEnd = std::min(static_cast<long long>(diskOffset) + std::max(diskSize, 0),
+                     file.Size());
+  // A walk ends at its disk's end: none of another disk's is kept.
+  walk.start = -1;
   mediaType = header.mediaType;
   writeProtect = header.writeProtect;
   // The name ends at its first NUL or after 16 bytes; the rest of diskName
@@ -190,7 +195,8 @@ long long D88Image::TrackStart(int track) const {
 }
 
 // Walks the header chain at `start` as a sector lookup does: it ends at a
-// header that does not arrive whole, at a sector count of 0, or once the
+// header that does not lie whole within the disk or does not arrive whole,
+// at a sector count of 0, or once the
 // index reaches the header's count minus 1. The count is at most 65535, so
 // the walk is bounded whatever the image holds. The result depends only on
 // the file and `start`, so it is reused until either changes.
@@ -200,6 +206,7 @@ const D88Image::TrackWalk& D88Image::WalkTrack(long long start) {
   walk.count = 0;
   long long position = start;
   for (int i = 0;; ++i) {
+    if (position + kSectorHeaderSize > diskEnd) break;
     const unsigned char* bytes = file.View(position, kSectorHeaderSize);
     if (bytes == nullptr) break;
     const D88SectorHeader header = ToSectorHeader(bytes);
@@ -242,7 +249,8 @@ int D88Image::ReadSector(int track, int c, int h, int r, int n,
   const long long dataPosition =
       start + (index + 1LL) * kSectorHeaderSize +
       std::accumulate(walk.dataSizes, walk.dataSizes + index, 0LL);
-  const int dataSize = walk.dataSizes[index];
+  // Bytes past the disk's end are not the sector's, whatever follows.
+  const int dataSize = DataWithinDisk(dataPosition, walk.dataSizes[index]);
   return file.Read(dataPosition, dest, dataSize < limit ? dataSize : limit);
 }
 
@@ -301,12 +309,18 @@ bool D88Image::FindReadError(int track, int c, int h, int r, int n, int from,
   return false;
 }
 
+// How many of `size` data bytes at `position` lie within the disk.
+int D88Image::DataWithinDisk(long long position, int size) const {
+  const long long room = diskEnd - position;
+  if (room <= 0) return 0;
+  return room < size ? static_cast<int>(room) : size;
+}
+
 // The first record of any other track of the disk, or the disk's end,
 // whichever comes first after `start`: a track's listing never runs on
 // into records that are not its own, whatever its sector counts say.
 long long D88Image::ListingEnd(long long start) const {
-  long long end = static_cast<long long>(diskOffset) + diskSize;
-  if (end <= start) end = LLONG_MAX;
+  long long end = diskEnd;
   for (int track = 0; track < kTrackCount; ++track) {
     const long long other = TrackStart(track);
     if (other > start && other < end) end = other;
@@ -316,14 +330,15 @@ long long D88Image::ListingEnd(long long start) const {
 
 // Calls `visit` with each header of the track's listing, in file order,
 // and the position of its data, until it gives false. The listing ends at a
-// header that does not arrive whole, at ListingEnd, or at a header whose
+// header that does not arrive whole or does not lie whole before
+// ListingEnd, or at a header whose
 // count minus 1 equals the index; `end` is where it must end at the latest.
 template <typename Visit>
 void D88Image::WalkListing(int track, Visit visit) {
   long long position = TrackStart(track);
   if (position < 0) return;
   const long long end = ListingEnd(position);
-  for (int i = 0; position < end; ++i) {
+  for (int i = 0; position + kSectorHeaderSize <= end; ++i) {
     const unsigned char* bytes = file.View(position, kSectorHeaderSize);
     if (bytes == nullptr) break;
     const D88SectorHeader header = ToSectorHeader(bytes);
@@ -349,8 +364,6 @@ int D88Image::ReadSectorIds(int track, unsigned char* dest, int limit) {
 int D88Image::VisitSectors(int track, SectorVisitor& visitor) {
   int count = 0;
   // The data stops at the listing's end, the disk's and the file's.
-  const long long diskEnd =
-      std::min(static_cast<long long>(diskOffset) + diskSize, file.Size());
   WalkListing(track, [&](const D88SectorHeader& header, long long position,
                          long long end) {
     const long long room = std::min(end, diskEnd) - position;

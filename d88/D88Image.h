@@ -191,6 +191,7 @@ class D88Image {
   void ClearCurrentDisk();
   long long TrackStart(int track) const;
   long long ListingEnd(long long start) const;
+  int DataWithinDisk(long long position, int size) const;
   const TrackWalk& WalkTrack(long long start);
   int FindInWalk(int track, int c, int h, int r, int n, long long& start);
   void StepToNextSector(int& track, int& c, int& h, int& r) const;
@@ -210,6 +211,9 @@ class D88Image {
   long long diskEnds[kMaxDisks] = {};  // where each disk's span ends
   int diskSize = 0;
   int diskOffset = 0;
+  // Where the current disk's bytes end: its declared end, or the file's
+  // if that comes first. Nothing of the disk is read from past it.
+  long long diskEnd = 0;
   int trackOffsets[kTrackCount] = {};
   int mediaType = -1;
   int writeProtect = -1;

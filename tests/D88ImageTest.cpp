@@ -154,13 +154,15 @@ TEST_F(D88ImageTest, TrackTableEntriesOutsideTheDiskAreAbsentTracks) {
     ASSERT_TRUE(image.SelectDisk(0));
     EXPECT_EQ(image.ReadSector(1, 0, 1, 1, 2, buffer, 512), 0) << entry;
   }
-  // An entry equal to the disk size is read: here the size field ends the
-  // disk where its last track begins.
+  // An entry equal to the disk size passes the table's check, but its
+  // records lie past the disk's end, where nothing is the disk's: here the
+  // size field ends the disk where its last track begins.
   disk.trackOffsets.erase(1);
   disk.sizeField = static_cast<std::uint32_t>(d88build::RecordOffset(disk, 1, 0));
   ASSERT_TRUE(OpenDisks({disk}));
   ASSERT_TRUE(image.SelectDisk(0));
-  EXPECT_EQ(image.ReadSector(1, 0, 1, 1, 2, buffer, 512), 512);
+  EXPECT_EQ(image.ReadSector(1, 0, 1, 1, 2, buffer, 512), 0);
+  EXPECT_EQ(image.ReadSector(0, 0, 0, 1, 2, buffer, 512), 512);
 }
 
 TEST_F(D88ImageTest, WalkEndsAtCountZeroAndAtTheHeadersCount) {

@@ -39,7 +39,6 @@ class RipperEndToEnd : public ::testing::TestWithParam<const Title*> {
     }
     return *largest;
   }
-  // A recognised disk that prints its message and cuts nothing.
   // A disk recognised without files; null for a title that has none, whose
   // tests of it are skipped.
   const ExpectedDisk* MessageOnlyDisk() const {
@@ -329,6 +328,71 @@ TEST_P(RipperEndToEnd, ImplausibleDiskSizesEndTheImage) {
   Bytes header(d88build::kHeaderSize, 0);
   d88build::PutLe32(header, d88build::kDiskSizeOffset, d88build::kHeaderSize);
   EXPECT_EQ(RunOn(header).out, ripcheck::kNotRecognised);
+}
+
+// Nothing is read from past a disk's declared end, whatever follows it: a
+// disk cut short inside a file's last sector, or just after it, whose size
+// field says where it now ends, gives the same messages, files and
+// d88info listing alone and followed by another disk; the file is whole
+// when its last sector ends at the disk's end.
+TEST_P(RipperEndToEnd, NothingIsReadFromPastADisksEnd) {
+  const ExpectedDisk& disk = LargestDisk();
+  const Bytes whole = d88build::BuildDisk(ripcheck::TitleDisk(title(), disk.digit));
+  const Bytes other = d88build::BuildDisk(d88build::FormattedDisk());
+  const std::string d88info = progrun::ProgramPath("d88info");
+  for (std::size_t k = 0; k < disk.files.size(); k += 3) {
+    const ExpectedFile& file = disk.files[k];
+    const int last = file.r - 1 + (file.size - 1) / d88build::kSectorSize;
+    const std::size_t end =
+        d88build::RecordOffset(ripcheck::TitleDisk(title(), disk.digit),
+                               file.track + last / d88build::kSectorsPerTrack,
+                               last % d88build::kSectorsPerTrack) +
+        d88build::kSectorHeaderSize + d88build::kSectorSize;
+    for (const std::size_t cut : {end - d88build::kSectorSize / 2, end}) {
+      SCOPED_TRACE(file.name + " cut at " + std::to_string(cut));
+      Bytes alone(whole.begin(), whole.begin() + cut);
+      d88build::PutLe32(alone, d88build::kDiskSizeOffset,
+                        static_cast<std::uint32_t>(cut));
+      Bytes joined = alone;
+      joined.insert(joined.end(), other.begin(), other.end());
+      ScratchDir aloneDir;
+      ScratchDir joinedDir;
+      const auto a = ripcheck::RunOn(title(), alone, aloneDir);
+      const auto j = ripcheck::RunOn(title(), joined, joinedDir);
+      EXPECT_EQ(j.out, a.out + ripcheck::kNotRecognised);
+      EXPECT_EQ(j.err, a.err);
+      EXPECT_EQ(j.status, a.status);
+      const auto files = progrun::Listing(aloneDir.path());
+      EXPECT_TRUE(files == progrun::Listing(joinedDir.path()));
+      if (cut == end) {
+        EXPECT_TRUE(files.count(file.name) &&
+                    files.at(file.name) ==
+                        d88build::ExpectedRun(file.track, file.r, file.size));
+      } else {  // named as incomplete, or as missing if it is one sector
+        EXPECT_NE(a.err.find(file.name + " \x82\xcd"), std::string::npos);
+        EXPECT_FALSE(files.count(file.name) &&
+                     files.at(file.name).size() == std::size_t(file.size));
+      }
+      // d88info lists the first disk alike.
+      const auto listing = [&](const Bytes& image, const ScratchDir& at) {
+        const std::string path = (at / "image.d88").string();
+        d88build::WriteFile(path, image);
+        const std::string out =
+            progrun::Run(d88info, {"--tracks", "--map", "--hash", path}, at.path())
+                .out;
+        std::string first;
+        for (std::size_t line = 0; line < out.size();) {
+          const std::size_t next = out.find('\n', line) + 1;
+          if (out.compare(line, 7, "disk 1 ") == 0) {
+            first += out.substr(line, next - line);
+          }
+          line = next;
+        }
+        return first;
+      };
+      EXPECT_EQ(listing(joined, joinedDir), listing(alone, aloneDir));
+    }
+  }
 }
 
 // An output name taken by a folder, and a folder the user may not write:
