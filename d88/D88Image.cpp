@@ -379,13 +379,3 @@ int D88Image::VisitSectors(int track, SectorVisitor& visitor) {
   });
   return count;
 }
-
-int D88Image::ListSectors(int track, SectorInfo* dest, int maxCount) {
-  int count = 0;
-  ForEachSector(track, [&](const SectorRecord& record) {
-    if (count >= maxCount) return false;
-    dest[count++] = record.sector;
-    return true;
-  });
-  return count;
-}

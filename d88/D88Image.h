@@ -169,9 +169,6 @@ class D88Image {
     return VisitSectors(track, adapter);
   }
 
-  // The same listing as ReadSectorIds, with each sector's status: at most
-  // `maxCount` entries. Gives the number written.
-  int ListSectors(int track, SectorInfo* dest, int maxCount);
 
  private:
   // The headers a sector lookup visits on one track, in file order, up to

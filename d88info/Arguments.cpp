@@ -1,9 +1,12 @@
 #include "d88info/Arguments.h"
 
+#include <getopt.h>
+
 #include <cstring>
 
 #include "d88/D88Format.h"
 #include "d88info/Listing.h"
+#include "platform/Console.h"
 
 const char* const kUsage =
     "Usage: d88info [--tracks] [--map] [--hash] [--split FOLDER] IMAGE\n"
@@ -35,31 +38,123 @@ const char* const kUsage =
     "(not written), an empty image and a file that could not be written\n"
     "are named on standard error and give exit status 1.\n";
 
-bool ParseArguments(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const char* argument = argv[i];
-    if (std::strcmp(argument, "--help") == 0) {
-      options.text = kUsage;
-      return true;
-    }
-    if (std::strcmp(argument, "--version") == 0) {
-      options.text = "d88info " D88RIP_VERSION "\n";
-      return true;
-    }
-    if (std::strcmp(argument, "--tracks") == 0 && !options.listTracks) {
-      options.listTracks = true;
-    } else if (std::strcmp(argument, "--map") == 0 && !options.drawMap) {
-      options.drawMap = true;
-    } else if (std::strcmp(argument, "--hash") == 0 && !options.hash) {
-      options.hash = true;
-    } else if (std::strcmp(argument, "--split") == 0 &&
-               options.splitFolder == nullptr && i + 1 < argc) {
-      options.splitFolder = argv[++i];
-    } else if (argument[0] != '-' && options.path == nullptr) {
-      options.path = argument;
-    } else {
-      return false;
+namespace {
+
+// The long options; none has a short form.
+enum OptionId { kTracks = 1, kMap, kHash, kSplit, kHelp, kVersion };
+const option kOptions[] = {
+    {"tracks", no_argument, nullptr, kTracks},
+    {"map", no_argument, nullptr, kMap},
+    {"hash", no_argument, nullptr, kHash},
+    {"split", required_argument, nullptr, kSplit},
+    {"help", no_argument, nullptr, kHelp},
+    {"version", no_argument, nullptr, kVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+// Says what is wrong with `given`, an argument getopt_long refused, in the
+// words GNU programs use; each C library has words of its own, so these
+// are made here. An option that begins as two or more do is ambiguous.
+void ReportRefused(const char* given, int code) {
+  if (code == ':') {
+    for (const option& known : kOptions) {
+      if (known.val == optopt) {
+        PrintFormat(ConsoleStream::kErr,
+                    "d88info: option '--%s' requires an argument\n",
+                    known.name);
+        return;
+      }
     }
   }
-  return options.path != nullptr;
+  if (given[0] != '-' || given[1] != '-') {
+    PrintFormat(ConsoleStream::kErr, "d88info: invalid option -- '%c'\n",
+                optopt != 0 ? optopt : given[1]);
+    return;
+  }
+  const char* name = given + 2;
+  const char* equals = std::strchr(name, '=');
+  const std::size_t length =
+      equals != nullptr ? static_cast<std::size_t>(equals - name)
+                        : std::strlen(name);
+  int matches = 0;
+  const option* match = nullptr;
+  for (const option& known : kOptions) {
+    if (known.name == nullptr || std::strncmp(known.name, name, length) != 0) {
+      continue;
+    }
+    // An exact name is no abbreviation of a longer one.
+    if (std::strlen(known.name) == length) {
+      matches = 1;
+      match = &known;
+      break;
+    }
+    ++matches;
+    match = &known;
+  }
+  if (matches == 1 && equals != nullptr && match->has_arg == no_argument) {
+    PrintFormat(ConsoleStream::kErr,
+                "d88info: option '--%s' doesn't allow an argument\n",
+                match->name);
+  } else if (matches > 1) {
+    PrintText(ConsoleStream::kErr, "d88info: option '");
+    PrintArgument(ConsoleStream::kErr, given);
+    PrintText(ConsoleStream::kErr, "' is ambiguous; possibilities:");
+    for (const option& known : kOptions) {
+      if (known.name != nullptr &&
+          std::strncmp(known.name, name, length) == 0) {
+        PrintFormat(ConsoleStream::kErr, " '--%s'", known.name);
+      }
+    }
+    PrintText(ConsoleStream::kErr, "\n");
+  } else {
+    PrintText(ConsoleStream::kErr, "d88info: unrecognized option '");
+    PrintArgument(ConsoleStream::kErr, given);
+    PrintText(ConsoleStream::kErr, "'\n");
+  }
+}
+
+void ReportOperand(const char* what, const char* operand) {
+  PrintText(ConsoleStream::kErr, "d88info: ");
+  PrintText(ConsoleStream::kErr, what);
+  if (operand != nullptr) {
+    PrintText(ConsoleStream::kErr, " '");
+    PrintArgument(ConsoleStream::kErr, operand);
+    PrintText(ConsoleStream::kErr, "'");
+  }
+  PrintText(ConsoleStream::kErr, "\n");
+}
+
+}  // namespace
+
+bool ParseArguments(int argc, char** argv, Options& options) {
+  // Messages are this program's own (opterr), and a missing argument is
+  // told from an unknown option (the leading ':').
+  opterr = 0;
+  optind = 1;
+  for (;;) {
+    const int before = optind;
+    const int code = getopt_long(argc, argv, ":", kOptions, nullptr);
+    if (code == -1) break;
+    switch (code) {
+      case kTracks: options.listTracks = true; break;
+      case kMap: options.drawMap = true; break;
+      case kHash: options.hash = true; break;
+      case kSplit: options.splitFolder = optarg; break;
+      case kHelp: options.text = kUsage; return true;
+      case kVersion: options.text = "d88info " D88RIP_VERSION "\n"; return true;
+      default:
+        ReportRefused(argv[before < argc ? before : argc - 1], code);
+        return false;
+    }
+  }
+  if (optind >= argc) {
+    ReportOperand("missing operand", nullptr);
+    return false;
+  }
+  if (optind + 1 < argc) {
+    ReportOperand("extra operand", argv[optind + 1]);
+    return false;
+  }
+  options.path = argv[optind];
+  return true;
 }

@@ -13,5 +13,6 @@ struct Options {
 // The usage and help text.
 extern const char* const kUsage;
 
-// Gives false on a wrong command line.
+// Gives false on a wrong command line, which it names on standard error
+// in one line.
 bool ParseArguments(int argc, char** argv, Options& options);

@@ -28,6 +28,58 @@ bool HasSectors(D88Image& image, int track) {
   return found;
 }
 
+bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9f) || (byte >= 0xe0 && byte <= 0xfc);
+}
+
+bool IsTrailByte(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7e) || (byte >= 0x80 && byte <= 0xfc);
+}
+
+// True when the bytes are all Shift-JIS text (printable ASCII, half-width
+// kana, or a lead byte and its trail byte) with at least one character
+// that is not ASCII.
+bool IsJapaneseText(const unsigned char* bytes, int length) {
+  bool japanese = false;
+  for (int i = 0; i < length; ++i) {
+    const unsigned char byte = bytes[i];
+    if (byte >= 0x20 && byte <= 0x7e) continue;
+    japanese = true;
+    if (byte >= 0xa1 && byte <= 0xdf) continue;
+    if (!IsLeadByte(byte) || i + 1 == length || !IsTrailByte(bytes[i + 1])) {
+      return false;
+    }
+    ++i;
+  }
+  return japanese;
+}
+
+// A disk's name: where standard output is a terminal that shows Japanese
+// and the name is Japanese text it converts, the text itself, quoted, with
+// the ASCII quote and backslash escaped (never a trail byte); else quoted
+// as any other bytes, in plain ASCII.
+void AddName(ConsoleLine& line, const unsigned char* name, int length) {
+  char text[2 * kDiskNameLength + 3];
+  if (length > kDiskNameLength || !IsJapaneseText(name, length) ||
+      !ShowsAsJapanese(ConsoleStream::kOut,
+                       reinterpret_cast<const char*>(name), length)) {
+    AddQuoted(line, name, length);
+    return;
+  }
+  int at = 0;
+  text[at++] = '"';
+  for (int i = 0; i < length; ++i) {
+    const bool pair = IsLeadByte(name[i]);
+    if (!pair && (name[i] == '"' || name[i] == '\\')) text[at++] = '\\';
+    text[at++] = static_cast<char>(name[i]);
+    if (pair) text[at++] = static_cast<char>(name[++i]);
+  }
+  text[at++] = '"';
+  text[at] = '\0';
+  // One item, so that no piece of the line ends inside a character.
+  line.Add("%s", text);
+}
+
 int CountPresentTracks(D88Image& image) {
   int present = 0;
   for (int track = 0; track < D88Image::kTrackCount; ++track) {
@@ -86,8 +138,8 @@ void ListDisk(D88Image& image, int index) {
   ConsoleLine line;
   line.Add("disk %d name ", index + 1);
   const char* name = image.GetDiskName();
-  AddQuoted(line, reinterpret_cast<const unsigned char*>(name),
-            static_cast<int>(std::strlen(name)));
+  AddName(line, reinterpret_cast<const unsigned char*>(name),
+          static_cast<int>(std::strlen(name)));
   const int media = image.GetMediaType();
   line.Add(" media 0x%02x %s protected %s tracks %d ", media, MediaName(media),
            image.GetWriteProtect() != 0 ? "yes" : "no", tracks);

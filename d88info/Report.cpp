@@ -2,6 +2,17 @@
 
 #include "platform/Console.h"
 
+namespace {
+
+// "d88info: IMAGE: ", which begins each line about the image as a whole.
+void BeginImageLine(const char* path) {
+  PrintText(ConsoleStream::kErr, "d88info: ");
+  PrintArgument(ConsoleStream::kErr, path);
+  PrintText(ConsoleStream::kErr, ": ");
+}
+
+}  // namespace
+
 void ReportFailure(const char* what, const char* path,
                    const SystemError& error) {
   char reason[kMaxReasonText];
@@ -12,4 +23,40 @@ void ReportFailure(const char* what, const char* path,
   PrintArgument(ConsoleStream::kErr,
                 DescribeError(error, reason, sizeof reason));
   PrintText(ConsoleStream::kErr, "\n");
+}
+
+bool ReportWhatTheImageLacks(const D88Image& image, const char* path,
+                             bool splitting) {
+  if (image.IsEmpty()) {
+    BeginImageLine(path);
+    PrintText(ConsoleStream::kErr, "image is empty\n");
+    return true;
+  }
+  bool lacking = false;
+  for (int index = 0; index < image.GetDiskCount(); ++index) {
+    int present = 0;
+    int declared = 0;
+    if (image.GetDiskExtent(index, present, declared) && present < declared) {
+      BeginImageLine(path);
+      PrintFormat(ConsoleStream::kErr, "ends inside disk %d (%d of %d bytes)\n",
+                  index + 1, present, declared);
+      lacking = true;
+    }
+  }
+  if (image.HasUnindexedDisks()) {
+    PrintFormat(ConsoleStream::kErr,
+                splitting ? "d88info: disks past the %dth were neither listed "
+                            "nor written\n"
+                          : "d88info: disks past the %dth were not listed\n",
+                D88Image::kMaxDisks);
+    lacking = true;
+  }
+  if (image.GetUnownedBytes() > 0) {
+    BeginImageLine(path);
+    PrintFormat(ConsoleStream::kErr,
+                "ends with %lld bytes that belong to no disk\n",
+                image.GetUnownedBytes());
+    lacking = true;
+  }
+  return lacking;
 }

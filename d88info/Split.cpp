@@ -50,42 +50,9 @@ Outcome Piece::Finish() {
   return outcome;
 }
 
-Outcome Piece::NameIfCutShort(const D88Image& image, int index) const {
-  Outcome outcome;
-  int present = 0;
-  int declared = 0;
-  if (image.GetDiskExtent(index, present, declared) && present < declared) {
-    PrintText(ConsoleStream::kErr, "d88info: ");
-    PrintArgument(ConsoleStream::kErr, path);
-    PrintFormat(ConsoleStream::kErr,
-                " holds %d bytes of disk %d, which declares %d: the image "
-                "ends inside it\n",
-                present, index + 1, declared);
-    outcome.writeFailed = true;
-  }
-  return outcome;
-}
-
 bool MakeSplitFolder(const char* folder) {
   SystemError error;
   if (MakeFolder(folder, error)) return true;
   ReportFailure("cannot make folder ", folder, error);
   return false;
-}
-
-Outcome ReportUnwritten(const D88Image& image) {
-  Outcome outcome;
-  if (image.ReadFailed()) return outcome;
-  if (image.GetUnownedBytes() > 0) {
-    PrintFormat(ConsoleStream::kErr,
-                "d88info: the last %lld bytes of the image belong to no "
-                "disk and were not written\n",
-                image.GetUnownedBytes());
-    outcome.writeFailed = true;
-  } else if (image.IsEmpty()) {
-    PrintText(ConsoleStream::kErr,
-              "d88info: the image is empty; nothing was written\n");
-    outcome.writeFailed = true;
-  }
-  return outcome;
 }

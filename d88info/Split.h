@@ -19,9 +19,6 @@ class Piece : public ByteSink {
   // Gives the piece its name once every byte was taken; a failure is
   // named.
   Outcome Finish();
-  // Names a disk that the image ends inside, which the piece holds only
-  // as far as the image does.
-  Outcome NameIfCutShort(const D88Image& image, int index) const;
   // Removes the temporary: the span was not read whole.
   void Abandon() { file.Abandon(); }
 
@@ -31,9 +28,7 @@ class Piece : public ByteSink {
 };
 
 // Makes the folder, unless it is there; names it and the reason when it
-// cannot.
+// cannot. A disk that the image ends inside is written as far as the
+// image holds it; that and bytes no piece holds are named as the image's
+// (ReportWhatTheImageLacks).
 bool MakeSplitFolder(const char* folder);
-
-// After the walk: what no piece holds (bytes that belong to no disk), or an
-// image with nothing to write, is named on standard error.
-Outcome ReportUnwritten(const D88Image& image);

@@ -72,7 +72,6 @@ Outcome HashAndSplit(const Options& options, int index) {
     outcome.Add(PrintHashLine(image, index, digests, chunk, kChunkSize));
     if (outcome.readFailed) return outcome;
   }
-  if (writing) outcome.Add(piece.NameIfCutShort(image, index));
   return outcome;
 }
 
@@ -81,8 +80,11 @@ Outcome List(const Options& options) {
   Outcome outcome;
   ListImage(image);
   if (options.drawMap) PrintMapLegend();
+  const bool splitting = options.splitFolder != nullptr;
   for (int index = 0; index < image.GetDiskCount() && !outcome.readFailed;
        ++index) {
+    // Nothing more reaches a reader that is gone; pieces are still written.
+    if (!splitting && StandardOutputClosed()) break;
     if (!image.SelectDisk(index)) continue;
     ListDisk(image, index);
     if (options.hash || options.splitFolder != nullptr) {
@@ -94,21 +96,20 @@ Outcome List(const Options& options) {
     outcome.readFailed = image.ReadFailed();
   }
   ListUnownedBytes(image);
-  if (options.splitFolder != nullptr) outcome.Add(ReportUnwritten(image));
   return outcome;
 }
 
-// What the listing could not show, on standard error; gives the status.
+// What keeps the image from being whole and what the run could not do, on
+// standard error; gives the status.
 int Report(const Options& options, const Outcome& outcome) {
   int status = kExitOk;
   // A listing cut short by a failed read is no picture of the image.
   if (image.ReadFailed()) {
     ReportFailure("cannot read ", options.path, image.GetFileError());
     status = kExitFailed;
-  } else if (image.HasUnindexedDisks()) {
-    PrintFormat(ConsoleStream::kErr,
-                "d88info: disks past the %dth were not listed\n",
-                D88Image::kMaxDisks);
+  } else if (options.path != nullptr &&
+             ReportWhatTheImageLacks(image, options.path,
+                                     options.splitFolder != nullptr)) {
     status = kExitFailed;
   }
   if (outcome.cryptoFailed) {
@@ -118,7 +119,11 @@ int Report(const Options& options, const Outcome& outcome) {
   if (outcome.writeFailed || outcome.cryptoFailed) status = kExitFailed;
   SystemError error;
   if (!FinishConsole(error)) {
-    ReportFailure("cannot write to standard output", nullptr, error);
+    // A reader that stopped reading (| head) is told nothing; where pieces
+    // were written, the lost listing is a failure to name.
+    if (options.splitFolder != nullptr || !IsClosedPipe(error)) {
+      ReportFailure("cannot write to standard output", nullptr, error);
+    }
     status = kExitFailed;
   }
   return status;
@@ -127,7 +132,8 @@ int Report(const Options& options, const Outcome& outcome) {
 int Run(int argc, char** argv) {
   Options options;
   if (!ParseArguments(argc, argv, options)) {
-    PrintText(ConsoleStream::kErr, kUsage);
+    PrintText(ConsoleStream::kErr,
+              "Try 'd88info --help' for more information.\n");
     return kExitUsage;
   }
   if (options.text != nullptr) {
@@ -142,7 +148,11 @@ int Run(int argc, char** argv) {
     // Files are written whole or not at all, also when interrupted.
     RemoveTemporaryOnInterruption();
     ReportFailedWritesAsErrors();
-    if (!MakeSplitFolder(options.splitFolder)) return kExitFailed;
+    // The folder is made once the image is known to hold a disk to write.
+    if (image.GetDiskCount() > 0 && !image.ReadFailed() &&
+        !MakeSplitFolder(options.splitFolder)) {
+      return kExitFailed;
+    }
   }
   // A failed read while the image was indexed leaves nothing to list.
   const Outcome outcome = image.ReadFailed() ? Outcome() : List(options);

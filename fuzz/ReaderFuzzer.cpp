@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,6 @@ constexpr int kCallsPerDisk = 6;
 
 D88Image image;
 unsigned char buffer[kBufferSize + 4];
-SectorInfo sectors[kBufferSize / 4];
 
 const std::string& ImagePath() {
   static const std::string path =
@@ -84,11 +84,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
       Check(run >= 0 && (call.length < 0 ? run == 0 : run <= call.length));
       const int ids = image.ReadSectorIds(call.track, buffer, call.idLimit);
       Check(ids >= 0 && ids % 4 == 0 && (call.idLimit <= 0 ? ids == 0 : ids < call.idLimit + 4));
-      const int listed =
-          image.ListSectors(call.track, sectors, call.idLimit / 4);
-      Check(listed >= 0 && listed <= std::max(call.idLimit / 4, 0));
-      // Both listings walk the same records.
-      Check(listed <= ids / 4);
+      // Both listings walk the same records, and a record's data lies
+      // within the file.
+      int listed = 0;
+      image.ForEachSector(call.track, [&](const SectorRecord& record) {
+        if (listed >= call.idLimit / 4) return false;
+        Check(listed < ids / 4 &&
+              std::memcmp(buffer + 4 * listed, &record.sector, 4) == 0);
+        Check(record.dataLength >= 0 && record.dataPosition >= 0 &&
+              record.dataPosition + record.dataLength <=
+                  static_cast<long long>(bytes.size()));
+        ++listed;
+        return true;
+      });
       SectorInfo info;
       if (image.FindSector(call.track, call.c, call.h, call.r, call.n, info)) {
         Check(info.c == call.c && info.h == call.h && info.r == call.r &&

@@ -119,6 +119,13 @@ void PrintArgument(ConsoleStream stream, const char* text) {
   PrintAndFlush(stream, text, TextOrigin::kCommandLine);
 }
 
+bool ShowsAsJapanese(ConsoleStream stream, const char* text, int length) {
+  return terminal[IndexOf(stream)] && length > 0 &&
+         length <= kMaxMessage && ConvertsForTerminal(text, length);
+}
+
+bool StandardOutputClosed() { return outputLost && IsClosedPipe(outputError); }
+
 bool FinishConsole(SystemError& error) {
   FlushConsoleOutput();
   if (!outputLost) NoteOutput(CheckOutputOnClose());

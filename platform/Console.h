@@ -52,6 +52,15 @@ class ConsoleLine {
 // in the ANSI code page, with '?' for what that code page lacks.
 void PrintArgument(ConsoleStream stream, const char* text);
 
+// True when `stream` is a terminal that the program's Shift-JIS text is
+// converted for and `text` (`length` bytes of it) converts whole: such a
+// terminal shows it as Japanese.
+bool ShowsAsJapanese(ConsoleStream stream, const char* text, int length);
+
+// True once a write to standard output found its pipe closed by the
+// reader (see IsClosedPipe): nothing more will reach it.
+bool StandardOutputClosed();
+
 // Flushes standard output and, on POSIX systems, closes a copy of its
 // descriptor, which shows failures that a file system reports only then.
 // Gives false when anything written to it was lost (a full disk, a closed

@@ -7,7 +7,10 @@
 
 bool MakeFolder(const char* path, SystemError& error) {
   if (CreateFolder(path, error)) return true;
-  return NameTaken(error) && IsFolder(path);
+  if (!NameTaken(error)) return false;
+  if (IsFolder(path)) return true;
+  error = SystemError{SystemError::Reason::kNotFolder, 0};
+  return false;
 }
 
 const char* FileNameOf(const char* path) {

@@ -6,7 +6,7 @@
 
 // Makes the folder `path` unless a folder of that name is there already;
 // its parent must exist. Gives false, with `error` saying why, when it
-// cannot (a file of that name, no parent, no permission).
+// cannot (a file of that name: kNotFolder; no parent, no permission).
 bool MakeFolder(const char* path, SystemError& error);
 
 // The last part of `path`, after its last folder separator ('/', and on

@@ -84,6 +84,8 @@ void DetectTerminals(bool terminal[2]);
 // when it is not converted.
 bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
                      TextOrigin origin);
+// True when the program's `text` converts whole for a terminal.
+bool ConvertsForTerminal(const char* text, int length);
 // Writes `text` to a file or pipe.
 void WriteToFile(ConsoleStream stream, const char* text, int length,
                  TextOrigin origin);

@@ -9,6 +9,7 @@ namespace {
 constexpr const char* kFolderText = "is a folder";
 constexpr const char* kNotRegularText = "not a regular file";
 constexpr const char* kTooLongText = "path too long";
+constexpr const char* kNotFolderText = "not a folder";
 
 void Copy(const char* from, char* text, int size) {
   std::snprintf(text, static_cast<std::size_t>(size), "%s", from);
@@ -23,6 +24,9 @@ const char* DescribeError(const SystemError& error, char* text, int size) {
       Copy(kNotRegularText, text, size);
       break;
     case SystemError::Reason::kTooLong: Copy(kTooLongText, text, size); break;
+    case SystemError::Reason::kNotFolder:
+      Copy(kNotFolderText, text, size);
+      break;
     case SystemError::Reason::kSystem:
       if (!SystemText(error.code, text, size)) {
         std::snprintf(text, static_cast<std::size_t>(size), "error %lu",

@@ -8,6 +8,7 @@ struct SystemError {
     kFolder,          // the path names a folder
     kNotRegularFile,  // a FIFO, a device, a socket
     kTooLong,         // a path longer than the programs make
+    kNotFolder,       // a file stands where a folder should be
   };
   Reason reason = Reason::kNone;
   // errno on POSIX systems, GetLastError() on Windows.
@@ -16,6 +17,10 @@ struct SystemError {
 
 // The system's error number of the call that just failed.
 SystemError LastSystemError();
+
+// True when `error` says that a write found its pipe closed by the reader
+// (EPIPE; ERROR_NO_DATA or ERROR_BROKEN_PIPE on Windows).
+bool IsClosedPipe(const SystemError& error);
 
 // Room for any text DescribeError gives, its NUL included.
 constexpr int kMaxReasonText = 512;

@@ -1,6 +1,8 @@
 // Console text on terminals, pipes and files, and output that is lost.
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 #include <iconv.h>
 
 #include <regex>
@@ -131,6 +133,46 @@ TEST(Console, Utf8TerminalsShowJapaneseEverythingElseGetsTheBytes) {
   }
 }
 
+// A disk's name in Shift-JIS shows as Japanese on a terminal that shows the
+// programs' Japanese, with the ASCII quote and backslash escaped and a
+// trail byte 0x5c kept as it is; in a pipe, and for a name that is no
+// Shift-JIS text, every byte outside printable ASCII is escaped.
+TEST(Console, JapaneseDiskNamesShowOnTerminals) {
+  const struct {
+    std::string name;
+    std::string onTerminal;  // Shift-JIS, as the terminal is to show it
+    std::string inPipe;
+  } cases[] = {
+      {"\x83\x51\x81\x5b\x83\x80", "\x83\x51\x81\x5b\x83\x80",  // ゲーム
+       "\\x83Q\\x81[\\x83\\x80"},
+      {"\x83\x5c\"\\\xb1", "\x83\x5c\\\"\\\\\xb1",  // ソ"\ｱ
+       "\\x83\\\\\\\"\\\\\\xb1"},
+      {"A\x83", "A\\x83", "A\\x83"},  // a lead byte without its trail byte
+      {"A\x80", "A\\x80", "A\\x80"},
+      {"Plain \"1\"", "Plain \\\"1\\\"", "Plain \\\"1\\\""},
+  };
+  progrun::ScratchDir dir;
+  const std::string image = (dir / "image.d88").string();
+  for (const auto& test : cases) {
+    d88build::DiskSpec disk = d88build::FormattedDisk(1);
+    disk.name = test.name;
+    d88build::WriteFile(image, d88build::BuildImage({disk}));
+    for (const Sink out : {Sink::kTerminal, Sink::kPipe}) {
+      const auto result =
+          progrun::Run(progrun::ProgramPath("d88info"), {image}, dir.path(),
+                       progrun::Streams(out, Sink::kPipe, {"LC_ALL=C.UTF-8"}));
+      const std::string shown = out == Sink::kTerminal
+                                    ? Shown(result.terminal)
+                                    : result.out;
+      const std::string expected =
+          out == Sink::kTerminal
+              ? ToUtf8("name \"" + test.onTerminal + "\" media")
+              : "name \"" + test.inPipe + "\" media";
+      EXPECT_NE(shown.find(expected), std::string::npos) << shown;
+    }
+  }
+}
+
 // The program's name in the usage line is command-line text: a UTF-8
 // terminal gets it as it is, never converted as if it were Shift-JIS.
 TEST(Console, CommandLineTextReachesATerminalUnchanged) {
@@ -190,19 +232,31 @@ TEST(Console, LostStandardOutputIsReportedWithItsReason) {
       }
       ripcheck::ExpectExactlyFiles(cwd.path(), disk.files);
     }
-    // d88info ends on a closed pipe as other listing programs do.
-    if (sink.out == Sink::kClosed) continue;
+    // d88info stops at a closed pipe quietly, as listing programs do (on
+    // POSIX systems SIGPIPE ends it), unless it was writing pieces, which
+    // are all written; it names any other lost listing.
     d88build::WriteFile(image,
                         d88build::BuildImage({d88build::FormattedDisk(1)}));
-    const auto listing =
-        progrun::Run(progrun::ProgramPath("d88info"), {image}, dir.path(),
-                     progrun::Streams(sink.out, Sink::kFile));
-    EXPECT_EQ(listing.status, 1);
-    const std::string reason = ReasonIn(
-        listing.err, "d88info: cannot write to standard output: ");
-    if (!windows) {
-      EXPECT_EQ(reason, sink.reason);
+    for (const bool split : {false, true}) {
+      std::vector<std::string> args = {image};
+      if (split) args.insert(args.begin(), {"--split", "pieces"});
+      const auto listing =
+          progrun::Run(progrun::ProgramPath("d88info"), args, dir.path(),
+                       progrun::Streams(sink.out, Sink::kFile));
+      if (sink.out == Sink::kClosed && !split) {
+        EXPECT_EQ(listing.err, "");
+        EXPECT_TRUE(windows ? listing.status == 1 : listing.signal == SIGPIPE)
+            << listing.status;
+        continue;
+      }
+      EXPECT_EQ(listing.status, 1);
+      const std::string reason = ReasonIn(
+          listing.err, "d88info: cannot write to standard output: ");
+      if (!windows) {
+        EXPECT_EQ(reason, sink.reason);
+      }
     }
+    EXPECT_EQ(progrun::Listing(dir / "pieces").size(), 1u);
   }
 }
 

@@ -112,23 +112,28 @@ TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
   const std::string smallLine =
       "disk 1 name \"FORMATTED\" media 0x10 2DD protected no tracks 0 boot "
       "none\n";
+  const std::string unowned =
+      std::to_string(smallDisk.size() - d88build::kHeaderSize);
   const struct {
     Bytes image;
     std::string out;
+    std::string err;  // after "d88info: IMAGE: "
   } lost[] = {
-      {{}, "image disks 0\nimage empty\n"},
+      {{}, "image disks 0\nimage empty\n", "image is empty\n"},
       {Bytes(300, 0),
-       "image disks 0\nimage ends with 300 bytes that belong to no disk\n"},
-      {smallDisk, "image disks 1\n" + smallLine +
-                      "image ends with " +
-                      std::to_string(smallDisk.size() - d88build::kHeaderSize) +
-                      " bytes that belong to no disk\n"},
+       "image disks 0\nimage ends with 300 bytes that belong to no disk\n",
+       "ends with 300 bytes that belong to no disk\n"},
+      {smallDisk,
+       "image disks 1\n" + smallLine + "image ends with " + unowned +
+           " bytes that belong to no disk\n",
+       "ends with " + unowned + " bytes that belong to no disk\n"},
   };
+  const std::string path = (dir / "image.d88").string();
   for (const auto& image : lost) {
     const auto result = RunOn(image.image);
     EXPECT_EQ(result.out, image.out);
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "d88info: " + path + ": " + image.err);
+    EXPECT_EQ(result.status, 1);
   }
 
   DiskSpec disk = d88build::FormattedDisk(2);
@@ -145,7 +150,9 @@ TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
             "disk 1 name \"FORMATTED\" media 0x10 2DD protected no tracks 1 "
             "truncated 709/" + declared + " boot \"O\\x7f\"\n"
             "disk 1 track 0 c 0 h 0 sectors 1 ids 00.00.01.02\n");
-  EXPECT_EQ(cut.status, 0);
+  EXPECT_EQ(cut.err, "d88info: " + path + ": ends inside disk 1 (709 of " +
+                         declared + " bytes)\n");
+  EXPECT_EQ(cut.status, 1);
 
   // Each track lists its own sectors: no track made up from the first
   // sector header of a short header, none running on into the next track
@@ -302,9 +309,9 @@ TEST_F(D88Info, TrackOfAnyNumberOfRecordsIsListedAndHashedWhole) {
 
 // --split: the pieces' names come from the image's file name, never from
 // a disk's; the folder is made; an older piece is replaced whole; a disk
-// cut short is written and named, bytes that belong to no disk are named
-// and not written; a piece that cannot be written is named; nothing is
-// left beside the pieces. Any of these fails the run.
+// cut short is written, and named as the image's; bytes that belong to no
+// disk are named and not written; a piece that cannot be written is named;
+// nothing is left beside the pieces. Any of these fails the run.
 TEST_F(D88Info, SplitWritesEachDiskAndNamesWhatItCouldNot) {
   DiskSpec named = d88build::FormattedDisk(1);
   named.name = "../x";
@@ -327,9 +334,10 @@ TEST_F(D88Info, SplitWritesEachDiskAndNamesWhatItCouldNot) {
       {"cut short", "cut.d88", Bytes(two.begin(), two.end() - 100), "",
        {{"cut-01.d88", one},
         {"cut-02.d88", Bytes(one.begin(), one.end() - 100)}},
-       " holds " + std::to_string(one.size() - 100) + " bytes of disk 2"},
+       "cut.d88: ends inside disk 2 (" + std::to_string(one.size() - 100) +
+           " of " + std::to_string(one.size()) + " bytes)\n"},
       {"bytes of no disk", "tail.d88", tail, "", {{"tail-01.d88", one}},
-       "the last 300 bytes"},
+       "tail.d88: ends with 300 bytes that belong to no disk\n"},
       {"a piece in the way", "in.d88", two, "in-01.d88",
        {{"in-02.d88", one}}, "cannot write "},
   };
@@ -358,32 +366,89 @@ TEST_F(D88Info, SplitWritesEachDiskAndNamesWhatItCouldNot) {
     EXPECT_EQ(progrun::Listing(scratch / "top").size(), 1u);  // pieces/
   }
   // The folder is made (given with or without a closing separator), though
-  // not its parent, nor where a file stands.
+  // not its parent, nor where a file stands, nor for an image with no disk.
   d88build::WriteFile((dir / "one.d88").string(), one);
-  for (const std::string folder : {"made/", "no/such", "one.d88"}) {
+  d88build::WriteFile((dir / "empty.d88").string(), {});
+  const struct {
+    std::string folder;
+    std::string image;
+    std::string err;
+  } folders[] = {
+      {"made/", "one.d88", ""},
+      {"no/such", "one.d88", "d88info: cannot make folder no/such: "},
+      {"one.d88", "one.d88", "d88info: cannot make folder one.d88: not a folder\n"},
+      {"unmade", "empty.d88", "d88info: empty.d88: image is empty\n"},
+  };
+  for (const auto& test : folders) {
     const auto result =
-        progrun::Run(d88info, {"--split", folder, "one.d88"}, dir.path());
-    const bool made = folder == "made/";
-    EXPECT_EQ(result.status, made ? 0 : 1) << folder;
-    EXPECT_EQ(result.err.rfind("d88info: cannot make folder " + folder, 0),
-              made ? std::string::npos : 0u)
-        << result.err;
+        progrun::Run(d88info, {"--split", test.folder, test.image}, dir.path());
+    EXPECT_EQ(result.status, test.err.empty() ? 0 : 1) << test.folder;
+    EXPECT_EQ(result.err.substr(0, test.err.size()), test.err) << result.err;
+    EXPECT_EQ(result.err.empty(), test.err.empty()) << result.err;
   }
   EXPECT_EQ(progrun::Listing(dir / "made").size(), 1u);
+  EXPECT_FALSE(fs::exists(dir / "unmade"));
 }
 
-// 64 disks are listed; one more is named on standard error and fails.
+// The exit status says whether an image is whole, as a shell loop over a
+// folder reads it: `for f in *; do d88info "$f" >/dev/null || echo "$f";
+// done` names exactly the files that are not, each with one line saying
+// why. A sector the image records as damaged is its faithful record.
+TEST_F(D88Info, ExitStatusTellsWhetherTheImageIsWhole) {
+  DiskSpec damaged = d88build::FormattedDisk(2);
+  damaged.tracks[1][3].status = 0xB0;
+  const Bytes whole = d88build::BuildImage({d88build::FormattedDisk(2)});
+  Bytes tail = whole;
+  tail.insert(tail.end(), 20, 0);
+  const struct {
+    std::string name;
+    Bytes bytes;
+    std::string err;  // after "d88info: NAME: "; empty for a whole image
+  } files[] = {
+      {"whole.d88", whole, ""},
+      {"joined.d88", d88build::BuildImage({damaged, d88build::FormattedDisk(1)}), ""},
+      {"cut.d88", Bytes(whole.begin(), whole.end() - 10),
+       "ends inside disk 1 (" + std::to_string(whole.size() - 10) + " of " +
+           std::to_string(whole.size()) + " bytes)"},
+      {"tail.d88", tail, "ends with 20 bytes that belong to no disk"},
+      {"empty.d88", {}, "image is empty"},
+      {"picture.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'},
+       "ends with 8 bytes that belong to no disk"},
+      {"notes.txt", Bytes(700, 'x'),  // a size field of "xxxx"
+       "ends inside disk 1 (700 of 2021161080 bytes)"},
+  };
+  const std::string d88info = progrun::ProgramPath("d88info");
+  for (const auto& file : files) {
+    d88build::WriteFile((dir / file.name).string(), file.bytes);
+  }
+  for (const auto& file : files) {
+    const auto result = progrun::Run(d88info, {file.name}, dir.path());
+    EXPECT_EQ(result.status, file.err.empty() ? 0 : 1) << file.name;
+    EXPECT_EQ(result.err,
+              file.err.empty() ? "" : "d88info: " + file.name + ": " + file.err + "\n");
+  }
+}
+
+// 64 disks are listed; one more is named on standard error and fails, and
+// with --split it is named as not written either.
 TEST_F(D88Info, DisksPastTheLimitAreNamed) {
   for (const int disks : {64, 65}) {
-    const auto result = RunOn(d88build::BuildImage(
-        std::vector<DiskSpec>(disks, d88build::FormattedDisk(1))));
-    EXPECT_EQ(result.out.rfind("image disks 64\n", 0), 0u);
-    EXPECT_NE(result.out.find("\ndisk 64 "), std::string::npos);
-    EXPECT_EQ(result.out.find("\ndisk 65 "), std::string::npos);
-    EXPECT_EQ(result.status, disks == 64 ? 0 : 1);
-    EXPECT_EQ(
-        result.err,
-        disks == 64 ? "" : "d88info: disks past the 64th were not listed\n");
+    for (const bool split : {false, true}) {
+      const auto result = RunOn(
+          d88build::BuildImage(
+              std::vector<DiskSpec>(disks, d88build::FormattedDisk(1))),
+          split ? std::vector<std::string>{"--split", "pieces"}
+                : std::vector<std::string>{});
+      EXPECT_EQ(result.out.rfind("image disks 64\n", 0), 0u);
+      EXPECT_NE(result.out.find("\ndisk 64 "), std::string::npos);
+      EXPECT_EQ(result.out.find("\ndisk 65 "), std::string::npos);
+      EXPECT_EQ(result.status, disks == 64 ? 0 : 1);
+      EXPECT_EQ(result.err,
+                disks == 64 ? ""
+                : split ? "d88info: disks past the 64th were neither listed "
+                          "nor written\n"
+                        : "d88info: disks past the 64th were not listed\n");
+    }
   }
 }
 
@@ -398,20 +463,41 @@ TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
   const auto version = progrun::Run(d88info, {"--version"}, dir.path());
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "d88info " D88RIP_VERSION "\n");
-  for (const std::vector<std::string>& args : {std::vector<std::string>{},
-                                               {"--tracks"},
-                                               {"a", "b"},
-                                               {"--bogus", "a"},
-                                               {"--map", "--map", "a"},
-                                               {"--hash", "--hash", "a"},
-                                               {"a", "--split"},
-                                               {"--split", "b", "--split",
-                                                "c", "a"}}) {
-    const auto wrong = progrun::Run(d88info, args, dir.path());
-    EXPECT_EQ(wrong.status, 2);
-    EXPECT_EQ(wrong.out, "");
-    EXPECT_EQ(wrong.err, help.out);
+  // A wrong command line: one line naming what is wrong, as GNU programs
+  // say it, whatever the C library's own words.
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } wrongs[] = {
+      {{}, "missing operand"},
+      {{"--tracks", "--"}, "missing operand"},
+      {{"a", "b"}, "extra operand 'b'"},
+      {{"--bogus", "a"}, "unrecognized option '--bogus'"},
+      {{"-x", "a"}, "invalid option -- 'x'"},
+      {{"a", "--split"}, "option '--split' requires an argument"},
+      {{"--spl"}, "option '--split' requires an argument"},
+      {{"--tracks=yes", "a"}, "option '--tracks' doesn't allow an argument"},
+      {{"--h", "a"},
+       "option '--h' is ambiguous; possibilities: '--hash' '--help'"},
+  };
+  for (const auto& wrong : wrongs) {
+    const auto result = progrun::Run(d88info, wrong.args, dir.path());
+    EXPECT_EQ(result.status, 2) << wrong.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "d88info: " + wrong.err +
+                              "\nTry 'd88info --help' for more information.\n");
   }
+  // Repeated flags, abbreviations, --split=FOLDER (the last one wins) and
+  // -- before an image named like an option.
+  d88build::WriteFile((dir / "-x.d88").string(), d88build::BuildImage({d88build::FormattedDisk(1)}));
+  const auto plain = progrun::Run(d88info, {"--hash", "./-x.d88"}, dir.path());
+  const auto varied = progrun::Run(
+      d88info, {"--ha", "--hash", "--split=first", "--spl", "second", "--", "-x.d88"},
+      dir.path());
+  EXPECT_EQ(varied.status, 0) << varied.err;
+  EXPECT_EQ(varied.out, plain.out);
+  EXPECT_TRUE(fs::exists(dir / "second" / "-x-01.d88"));
+  EXPECT_FALSE(fs::exists(dir / "first"));
   // Each says why: the folder and what is no file in words of their own,
   // a missing image in the system's.
   fs::create_directory(dir / "folder");
@@ -460,6 +546,8 @@ TEST_F(D88Info, FailedReadEndsTheListingWithAMessage) {
         d88info, args, dir.path(),
         progrun::UnderStrace("pread64", path, "/dev/null",
                              "error=EIO:when=" + std::to_string(k)));
+    // No folder is made when indexing the image failed.
+    if (!fs::exists(dir / "pieces")) fs::create_directory(dir / "pieces");
     for (const auto& [name, bytes] : progrun::Listing(dir / "pieces")) {
       EXPECT_TRUE(cleanPieces.count(name) && cleanPieces.at(name) == bytes)
           << k << " " << name;

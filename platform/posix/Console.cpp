@@ -67,13 +67,13 @@ void DetectTerminals(bool terminal[2]) {
   }
 }
 
-// A UTF-8 terminal shows command-line text as it is; the programs' own
-// text is converted whole or not at all.
-bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
-                     TextOrigin origin) {
-  if (origin == TextOrigin::kCommandLine) return false;
-  // Every CP932 character takes at most 3 bytes in UTF-8.
-  char converted[3 * kMaxConsoleMessage];
+namespace {
+
+// Converts the program's text (at most kMaxConsoleMessage bytes) whole
+// into `converted`; gives its length, or -1.
+int Convert(const char* text, int length,
+            char (&converted)[3 * kMaxConsoleMessage]) {
+  if (fromCp932 == reinterpret_cast<iconv_t>(-1)) return -1;
   char* in = const_cast<char*>(text);
   std::size_t inLeft = static_cast<std::size_t>(length);
   char* out = converted;
@@ -82,11 +82,29 @@ bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
   iconv(fromCp932, nullptr, nullptr, nullptr, nullptr);
   if (iconv(fromCp932, &in, &inLeft, &out, &outLeft) == failed ||
       iconv(fromCp932, nullptr, nullptr, &out, &outLeft) == failed) {
-    return false;
+    return -1;
   }
+  return static_cast<int>(sizeof converted - outLeft);
+}
+
+}  // namespace
+
+bool ConvertsForTerminal(const char* text, int length) {
+  // Every CP932 character takes at most 3 bytes in UTF-8.
+  char converted[3 * kMaxConsoleMessage];
+  return length <= kMaxConsoleMessage && Convert(text, length, converted) >= 0;
+}
+
+// A UTF-8 terminal shows command-line text as it is; the programs' own
+// text is converted whole or not at all.
+bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
+                     TextOrigin origin) {
+  if (origin == TextOrigin::kCommandLine) return false;
+  char converted[3 * kMaxConsoleMessage];
+  const int bytes = Convert(text, length, converted);
+  if (bytes < 0) return false;
   if (stream == ConsoleStream::kErr) FlushConsoleOutput();
-  WriteConsoleBytes(stream, converted,
-                    static_cast<int>(sizeof converted - outLeft));
+  WriteConsoleBytes(stream, converted, bytes);
   return true;
 }
 

@@ -9,6 +9,10 @@ SystemError LastSystemError() {
                      static_cast<unsigned long>(errno)};
 }
 
+bool IsClosedPipe(const SystemError& error) {
+  return error.reason == SystemError::Reason::kSystem && error.code == EPIPE;
+}
+
 // strerror in the programs' C locale: English ASCII.
 bool SystemText(unsigned long code, char* text, int size) {
   std::snprintf(text, static_cast<std::size_t>(size), "%s",

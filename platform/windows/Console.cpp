@@ -37,6 +37,11 @@ void DetectTerminals(bool terminal[2]) {
   terminal[1] = IsConsole(ConsoleStream::kErr);
 }
 
+bool ConvertsForTerminal(const char* text, int length) {
+  return MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, text, length, nullptr,
+                             0) > 0;
+}
+
 // Command-line text is UTF-8 here (see platform/CommandLine.h), the
 // programs' own text code page 932.
 bool WriteToTerminal(ConsoleStream stream, const char* text, int length,

@@ -6,6 +6,11 @@ SystemError LastSystemError() {
   return SystemError{SystemError::Reason::kSystem, GetLastError()};
 }
 
+bool IsClosedPipe(const SystemError& error) {
+  return error.reason == SystemError::Reason::kSystem &&
+         (error.code == ERROR_NO_DATA || error.code == ERROR_BROKEN_PIPE);
+}
+
 // The system's message for `code`, in the language of the system, without
 // its closing line end and full stop, so that it reads like the POSIX
 // systems' words inside a message of ours ("(Access is denied)", not
