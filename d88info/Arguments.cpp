@@ -52,65 +52,56 @@ const option kOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
-// Says what is wrong with `given`, an argument getopt_long refused, in the
-// words GNU programs use; each C library has words of its own, so these
-// are made here. An option that begins as two or more do is ambiguous.
-void ReportRefused(const char* given, int code) {
-  if (code == ':') {
-    for (const option& known : kOptions) {
-      if (known.val == optopt) {
-        PrintFormat(ConsoleStream::kErr,
-                    "d88info: option '--%s' requires an argument\n",
-                    known.name);
-        return;
-      }
-    }
+// Says what is wrong with the command line where getopt_long gave `code`,
+// in the words GNU programs use: each C library has words of its own, and
+// codes of its own for an option given an argument it takes none of, so
+// the option (optopt) and the argument it was in decide. An option that
+// begins as two or more do is ambiguous.
+void ReportRefused(int code, const char* given) {
+  const option* known = nullptr;
+  for (const option& each : kOptions) {
+    if (each.name != nullptr && each.val == optopt) known = &each;
   }
-  if (given[0] != '-' || given[1] != '-') {
-    PrintFormat(ConsoleStream::kErr, "d88info: invalid option -- '%c'\n",
-                optopt != 0 ? optopt : given[1]);
+  if (known != nullptr) {
+    const bool attached = std::strchr(given, '=') != nullptr;
+    PrintFormat(ConsoleStream::kErr,
+                known->has_arg == no_argument && attached
+                    ? "d88info: option '--%s' doesn't allow an argument\n"
+                    : "d88info: option '--%s' requires an argument\n",
+                known->name);
     return;
   }
-  const char* name = given + 2;
+  if (optopt > ' ' && optopt < 0x7f) {
+    PrintFormat(ConsoleStream::kErr, "d88info: invalid option -- '%c'\n",
+                optopt);
+    return;
+  }
+  const char* name = given + (std::strncmp(given, "--", 2) == 0 ? 2 : 0);
   const char* equals = std::strchr(name, '=');
   const std::size_t length =
       equals != nullptr ? static_cast<std::size_t>(equals - name)
                         : std::strlen(name);
   int matches = 0;
-  const option* match = nullptr;
-  for (const option& known : kOptions) {
-    if (known.name == nullptr || std::strncmp(known.name, name, length) != 0) {
-      continue;
+  for (const option& each : kOptions) {
+    if (each.name != nullptr && std::strncmp(each.name, name, length) == 0) {
+      ++matches;
     }
-    // An exact name is no abbreviation of a longer one.
-    if (std::strlen(known.name) == length) {
-      matches = 1;
-      match = &known;
-      break;
-    }
-    ++matches;
-    match = &known;
   }
-  if (matches == 1 && equals != nullptr && match->has_arg == no_argument) {
-    PrintFormat(ConsoleStream::kErr,
-                "d88info: option '--%s' doesn't allow an argument\n",
-                match->name);
-  } else if (matches > 1) {
-    PrintText(ConsoleStream::kErr, "d88info: option '");
-    PrintArgument(ConsoleStream::kErr, given);
-    PrintText(ConsoleStream::kErr, "' is ambiguous; possibilities:");
-    for (const option& known : kOptions) {
-      if (known.name != nullptr &&
-          std::strncmp(known.name, name, length) == 0) {
-        PrintFormat(ConsoleStream::kErr, " '--%s'", known.name);
-      }
-    }
-    PrintText(ConsoleStream::kErr, "\n");
-  } else {
+  if (code != '?' || matches < 2) {
     PrintText(ConsoleStream::kErr, "d88info: unrecognized option '");
     PrintArgument(ConsoleStream::kErr, given);
     PrintText(ConsoleStream::kErr, "'\n");
+    return;
   }
+  PrintText(ConsoleStream::kErr, "d88info: option '");
+  PrintArgument(ConsoleStream::kErr, given);
+  PrintText(ConsoleStream::kErr, "' is ambiguous; possibilities:");
+  for (const option& each : kOptions) {
+    if (each.name != nullptr && std::strncmp(each.name, name, length) == 0) {
+      PrintFormat(ConsoleStream::kErr, " '--%s'", each.name);
+    }
+  }
+  PrintText(ConsoleStream::kErr, "\n");
 }
 
 void ReportOperand(const char* what, const char* operand) {
@@ -132,7 +123,7 @@ bool ParseArguments(int argc, char** argv, Options& options) {
   opterr = 0;
   optind = 1;
   for (;;) {
-    const int before = optind;
+    optopt = 0;
     const int code = getopt_long(argc, argv, ":", kOptions, nullptr);
     if (code == -1) break;
     switch (code) {
@@ -143,7 +134,8 @@ bool ParseArguments(int argc, char** argv, Options& options) {
       case kHelp: options.text = kUsage; return true;
       case kVersion: options.text = "d88info " D88RIP_VERSION "\n"; return true;
       default:
-        ReportRefused(argv[before < argc ? before : argc - 1], code);
+        // The argument refused: getopt_long has gone past it.
+        ReportRefused(code, argv[optind > 1 ? optind - 1 : 1]);
         return false;
     }
   }

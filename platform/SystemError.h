@@ -19,7 +19,8 @@ struct SystemError {
 SystemError LastSystemError();
 
 // True when `error` says that a write found its pipe closed by the reader
-// (EPIPE; ERROR_NO_DATA or ERROR_BROKEN_PIPE on Windows).
+// (EPIPE; on Windows ERROR_NO_DATA, ERROR_BROKEN_PIPE or
+// ERROR_PIPE_NOT_CONNECTED, which wine gives).
 bool IsClosedPipe(const SystemError& error);
 
 // Room for any text DescribeError gives, its NUL included.

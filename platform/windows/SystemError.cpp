@@ -8,7 +8,8 @@ SystemError LastSystemError() {
 
 bool IsClosedPipe(const SystemError& error) {
   return error.reason == SystemError::Reason::kSystem &&
-         (error.code == ERROR_NO_DATA || error.code == ERROR_BROKEN_PIPE);
+         (error.code == ERROR_NO_DATA || error.code == ERROR_BROKEN_PIPE ||
+          error.code == ERROR_PIPE_NOT_CONNECTED);
 }
 
 // The system's message for `code`, in the language of the system, without
