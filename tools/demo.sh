@@ -4,7 +4,8 @@
 # each title's disk set, runs each ripper on it in a fresh folder, shows
 # the console text converted from CP932 to UTF-8, and lists the files cut.
 # The sample images stay in build-release/samples/, to try d88info and the
-# rippers on.
+# rippers on; the commands the demo suggests for that are run first, so
+# that each one it prints works.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 sh "$top/tools/install-deps.sh" demo
@@ -13,8 +14,8 @@ build="$top/build-release"
 programs=$(rippers)
 # shellcheck disable=SC2086 # one program a word
 (cd "$top" && cmake --preset release >/dev/null &&
-  cmake --build --preset release -j2 --target $programs make_sample_image \
-    title_facts >/dev/null)
+  cmake --build --preset release -j2 --target $programs d88info \
+    make_sample_image title_facts >/dev/null)
 facts=$("$build/tools/title_facts")
 
 samples="$build/samples"
@@ -51,6 +52,10 @@ while read -r _ program signature user digits _; do
   last=$program
 done <"$work/facts"
 
+# The commands to try next, each run here first, its status its own.
+"$build/d88info" --hash "$samples/$first.d88" >"$work/d88info.out"
+mkdir "$work/try" && (cd "$work/try" && "$build/$last" "$samples/$last.d88") \
+  >"$work/try.out"
 echo "The sample images are in $samples:"
 echo "  $build/d88info --hash $samples/$first.d88"
 echo "  $build/$last $samples/$last.d88   (in a folder for its files)"
