@@ -14,14 +14,22 @@ if(WIN32)
   # README.txt and the licence, the text files with Windows' line ends.
   install(TARGETS ${D88RIP_RIPPERS} d88info RUNTIME DESTINATION .
           COMPONENT programs)
+  # Each guide's SEE ALSO names link the guides beside it.
   find_program(MANDOC mandoc REQUIRED)
   set(guides)
+  set(links)
+  foreach(program IN LISTS D88RIP_RIPPERS ITEMS d88info)
+    list(APPEND links -e
+      "s|<b>${program}</b>(1)|<a href=\"${program}.html\"><b>${program}</b>(1)</a>|g")
+  endforeach()
   foreach(program IN LISTS D88RIP_RIPPERS ITEMS d88info)
     set(guide ${CMAKE_CURRENT_BINARY_DIR}/guide/${program}.html)
     add_custom_command(OUTPUT ${guide}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/guide
       COMMAND sh -c "\"$0\" -T html \"$1\" > \"$2\"" ${MANDOC}
-        man/${program}.1 ${guide}
+        man/${program}.1 ${guide}.page
+      COMMAND sed -i ${links} ${guide}.page
+      COMMAND ${CMAKE_COMMAND} -E rename ${guide}.page ${guide}
       DEPENDS man/${program}.1
       WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
       VERBATIM)

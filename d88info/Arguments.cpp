@@ -28,15 +28,19 @@ const char* const kUsage =
     "            also writes each disk as its own file FOLDER/BASE-NN.d88\n"
     "            (BASE: the image's name without its extension; NN: the\n"
     "            disk's number); FOLDER is made if missing\n"
-    "Disks are numbered from 1, in file order. A disk that the image ends\n"
-    "inside shows \"truncated PRESENT/DECLARED\" bytes; bytes at the image's\n"
-    "end that belong to no disk have a line of their own, and so does an\n"
-    "empty image. At most " D88_TEXT(D88_MAX_DISKS)
-    " disks are listed; an image holding more says\n"
-    "so on standard error and gives exit status 1. With --split, a disk cut\n"
-    "short (written with the bytes there are), bytes that belong to no disk\n"
-    "(not written), an empty image and a file that could not be written\n"
-    "are named on standard error and give exit status 1.\n";
+    "Options may be abbreviated; --split=FOLDER works too, and -- ends\n"
+    "the options. Disks are numbered from 1, in file order. A disk that\n"
+    "the image ends inside shows \"truncated PRESENT/DECLARED\" bytes; bytes\n"
+    "at the image's end that belong to no disk have a line of their own,\n"
+    "and so does an empty image. At most " D88_TEXT(D88_MAX_DISKS)
+    " disks are listed.\n"
+    "\n"
+    "Exit status: 0 when the image is whole; 1 when it is empty, ends inside\n"
+    "a disk, ends in bytes that belong to no disk or holds more than "
+    D88_TEXT(D88_MAX_DISKS) "\n"
+    "disks (each named on standard error in one line), cannot be opened or\n"
+    "read, or a piece or standard output could not be written; 2 on a wrong\n"
+    "command line. A closed pipe (| head) ends the listing quietly.\n";
 
 namespace {
 

@@ -54,7 +54,7 @@ while read -r name program signature _ digits _; do
   mkdir "$root/$name"
   (cd "$root/$name" && "$root/usr/bin/$program" "../$name.d88" >../$name.out)
   grep -q '^cutting \.\.\. ' "$root/$name.out"
-  LC_ALL=C man --warnings -l "$root/usr/share/man/man1/$program.1.gz" >/dev/null
+  LC_ALL=C.UTF-8 man --warnings -l "$root/usr/share/man/man1/$program.1.gz" >/dev/null
   set_image=$root/$name.d88
   set_size=${#digits}
 done <"$root/facts"

@@ -63,6 +63,22 @@ fi
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$release/$top_folder.zip")
+# Each guide links the others it names, and the rippers' guides give the
+# Japanese messages (認, U+8A8D, as mandoc writes it).
+for guide in $programs d88info; do
+  page="$unpacked/$top_folder/$guide.html"
+  for other in $programs d88info; do
+    unlinked=$(grep -c "[^>]<b>$other</b>(1)" "$page" || [ $? -eq 1 ])
+    if [ "$unlinked" -ne 0 ]; then
+      echo "$guide.html names $other without a link to $other.html"
+      exit 1
+    fi
+  done
+done
+for guide in $programs; do
+  grep -q '&#x8A8D;' "$unpacked/$top_folder/$guide.html" ||
+    { echo "$guide.html lacks the Japanese messages"; exit 1; }
+done
 for text in README.txt LICENSE.txt; do
   lines=$(wc -l <"$unpacked/$top_folder/$text")
   crlf=$(grep -c "$(printf '\r')\$" "$unpacked/$top_folder/$text" || [ $? -eq 1 ])
