@@ -286,11 +286,11 @@ TEST_F(D88Info, TrackOfAnyNumberOfRecordsIsListedAndHashedWhole) {
   }
   DiskSpec changed = disk;
   changed.tracks[0].back().data[0] ^= 0xff;
-  for (const DiskSpec* spec : {&disk, &changed}) {
+  for (const DiskSpec* copy : {&disk, &changed}) {
     const auto result =
-        RunOn(d88build::BuildImage({*spec}), {"--tracks", "--hash"});
+        RunOn(d88build::BuildImage({*copy}), {"--tracks", "--hash"});
     EXPECT_EQ(result.status, 0);
-    EXPECT_NE(result.out.find(" data-sha1 " + DataSha1(*spec) + "\n"),
+    EXPECT_NE(result.out.find(" data-sha1 " + DataSha1(*copy) + "\n"),
               std::string::npos);
     const std::string start =
         "disk 1 track 0 c 0 h 0 sectors " + std::to_string(kRecords) + " ids";
