@@ -196,8 +196,8 @@ long long D88Image::TrackStart(int track) const {
 
 // Walks the header chain at `start` as a sector lookup does: it ends at a
 // header that does not lie whole within the disk or does not arrive whole,
-// at a sector count of 0, or once the
-// index reaches the header's count minus 1. The count is at most 65535, so
+// at a sector count of 0, or once the index reaches the header's count
+// minus 1. The count is at most 65535, so
 // the walk is bounded whatever the image holds. The result depends only on
 // the file and `start`, so it is reused until either changes.
 const D88Image::TrackWalk& D88Image::WalkTrack(long long start) {
@@ -331,8 +331,8 @@ long long D88Image::ListingEnd(long long start) const {
 // Calls `visit` with each header of the track's listing, in file order,
 // and the position of its data, until it gives false. The listing ends at a
 // header that does not arrive whole or does not lie whole before
-// ListingEnd, or at a header whose
-// count minus 1 equals the index; `end` is where it must end at the latest.
+// ListingEnd, or at a header whose count minus 1 equals the index; `end`
+// is where it must end at the latest.
 template <typename Visit>
 void D88Image::WalkListing(int track, Visit visit) {
   long long position = TrackStart(track);
@@ -363,10 +363,11 @@ int D88Image::ReadSectorIds(int track, unsigned char* dest, int limit) {
 
 int D88Image::VisitSectors(int track, SectorVisitor& visitor) {
   int count = 0;
-  // The data stops at the listing's end, the disk's and the file's.
+  // The data stops at the listing's end, which is at the disk's and the
+  // file's at the latest.
   WalkListing(track, [&](const D88SectorHeader& header, long long position,
                          long long end) {
-    const long long room = std::min(end, diskEnd) - position;
+    const long long room = end - position;
     const int size = ReadLe16(header.dataSize);
     const SectorRecord record = {
         {header.c, header.h, header.r, header.n, header.deletedMark,

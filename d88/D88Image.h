@@ -153,8 +153,8 @@ class D88Image {
 
   // Gives each record of the track's listing (the records ReadSectorIds
   // lists, in the same order) to `visitor`, until it gives false or the
-  // listing ends; there is no limit on their number. Gives how many were
-  // visited.
+  // listing ends; there is no limit on their number. Gives how many it
+  // took (those before the one it refused).
   int VisitSectors(int track, SectorVisitor& visitor);
 
   // The same, for any callable taking a const SectorRecord& and giving

@@ -136,10 +136,9 @@ struct WalkTally {
   bool failed = false;      // a file not written, or not cut whole
   bool readFailed = false;  // a read of the image failed: the walk ends
 
+  // A file cut from a damaged sector is the image's faithful record.
   void Add(unsigned outcome) {
-    if (outcome != kCutWhole && outcome != kCutFromDamagedSector) {
-      failed = true;
-    }
+    if ((outcome & ~unsigned{kCutFromDamagedSector}) != 0) failed = true;
     if ((outcome & kCutReadFailed) != 0) readFailed = true;
   }
 };
