@@ -373,25 +373,17 @@ TEST_P(RipperEndToEnd, NothingIsReadFromPastADisksEnd) {
         EXPECT_FALSE(files.count(file.name) &&
                      files.at(file.name).size() == std::size_t(file.size));
       }
-      // d88info lists the first disk alike.
-      const auto listing = [&](const Bytes& image) {
+      // d88info lists the first disk alike: all that follows the image's
+      // line alone stands in the joined listing.
+      const auto list = [&](const Bytes& image) {
         ScratchDir at;
-        const std::string path = (at / "image.d88").string();
-        d88build::WriteFile(path, image);
-        const auto run = progrun::Run(
-            d88info, {"--tracks", "--map", "--hash", path}, at.path());
-        const std::string& out = run.out;
-        std::string first = run.err;
-        for (std::size_t line = 0; line < out.size();) {
-          const std::size_t next = out.find('\n', line) + 1;
-          if (out.compare(line, 7, "disk 1 ") == 0) {
-            first += out.substr(line, next - line);
-          }
-          line = next;
-        }
-        return first;
+        d88build::WriteFile((at / "image.d88").string(), image);
+        return progrun::Run(d88info, {"--tracks", "--map", "--hash", "image.d88"},
+                            at.path());
       };
-      EXPECT_EQ(listing(joined), listing(alone));
+      const auto listedAlone = list(alone);
+      const std::string firstDisk = listedAlone.out.substr(listedAlone.out.find('\n'));
+      EXPECT_NE(list(joined).out.find(firstDisk), std::string::npos) << listedAlone.err;
     }
   }
 }
