@@ -9,7 +9,8 @@
 #include "platform/Console.h"
 
 const char* const kUsage =
-    "Usage: d88info [--tracks] [--map] [--hash] [--split FOLDER] IMAGE\n"
+    "Usage: d88info [--tracks] [--map] [--hash] [--dat FILE]...\n"
+    "               [--split FOLDER] IMAGE\n"
     "       d88info --help | --version\n"
     "Lists the disks of a D88 image: number, name, media type, write\n"
     "protection, tracks present and boot sector bytes 3..10.\n"
@@ -24,10 +25,19 @@ const char* const kUsage =
     "            catalogues of known dumps list a disk saved as its own\n"
     "            file, and its data-sha1, which only the sectors' IDs and\n"
     "            data make (the same for copies with other headers)\n"
+    "  --dat FILE\n"
+    "            also names each disk from a catalogue of known dumps (a\n"
+    "            Logiqx datafile or a software list; may be given again):\n"
+    "            a line \"disk N dat exact NAME\" when the disk is the\n"
+    "            entry's, \"disk N dat header WHAT NAME\" when it is once\n"
+    "            its header's write-protect, name or reserved bytes are\n"
+    "            set as the entry's copy has them, or \"disk N dat none\"\n"
     "  --split FOLDER\n"
     "            also writes each disk as its own file FOLDER/BASE-NN.d88\n"
     "            (BASE: the image's name without its extension; NN: the\n"
-    "            disk's number); FOLDER is made if missing\n"
+    "            disk's number); FOLDER is made if missing. With --dat, a\n"
+    "            disk that is an entry exactly is written under the entry's\n"
+    "            name, where that is a plain file name of no other piece\n"
     "Options may be abbreviated; --split=FOLDER works too, and -- ends\n"
     "the options. Disks are numbered from 1, in file order. A disk that\n"
     "the image ends inside shows \"truncated PRESENT/DECLARED\" bytes; bytes\n"
@@ -45,12 +55,13 @@ const char* const kUsage =
 namespace {
 
 // The long options; none has a short form.
-enum OptionId { kTracks = 1, kMap, kHash, kSplit, kHelp, kVersion };
+enum OptionId { kTracks = 1, kMap, kHash, kSplit, kDat, kHelp, kVersion };
 const option kOptions[] = {
     {"tracks", no_argument, nullptr, kTracks},
     {"map", no_argument, nullptr, kMap},
     {"hash", no_argument, nullptr, kHash},
     {"split", required_argument, nullptr, kSplit},
+    {"dat", required_argument, nullptr, kDat},
     {"help", no_argument, nullptr, kHelp},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
@@ -135,6 +146,7 @@ bool ParseArguments(int argc, char** argv, Options& options) {
       case kMap: options.drawMap = true; break;
       case kHash: options.hash = true; break;
       case kSplit: options.splitFolder = optarg; break;
+      case kDat: options.catalogues.push_back(optarg); break;
       case kHelp: options.text = kUsage; return true;
       case kVersion: options.text = "d88info " D88RIP_VERSION "\n"; return true;
       default:

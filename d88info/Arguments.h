@@ -1,11 +1,14 @@
 #pragma once
 
+#include <vector>
+
 // d88info's command line.
 struct Options {
   bool listTracks = false;
   bool drawMap = false;
   bool hash = false;
   const char* splitFolder = nullptr;
+  std::vector<const char*> catalogues;  // --dat, in the order given
   const char* path = nullptr;
   const char* text = nullptr;  // --help or --version: print this alone
 };

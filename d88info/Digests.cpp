@@ -24,12 +24,21 @@ void AddDigest(ConsoleLine& line, const unsigned char* digest) {
 
 bool SpanDigests::Start() {
   crc = 0;
+  crcAfterHeader = 0;
+  length = 0;
   return sha1.Start();
 }
 
 void SpanDigests::Add(const unsigned char* data, int size) {
   crc = Crc32(crc, data, size);
   sha1.Add(data, size);
+  int skip = 0;
+  while (length + skip < kVariableHeader && skip < size) {
+    header[length + skip] = data[skip];
+    ++skip;
+  }
+  crcAfterHeader = Crc32(crcAfterHeader, data + skip, size - skip);
+  length += size;
 }
 
 Outcome PrintHashLine(D88Image& image, int index, SpanDigests& span,
@@ -42,15 +51,14 @@ Outcome PrintHashLine(D88Image& image, int index, SpanDigests& span,
     outcome.readFailed = true;
     return outcome;
   }
-  unsigned char wholeDigest[kSha1Size];
   unsigned char dataDigest[kSha1Size];
-  if (!span.FinishSha1(wholeDigest) || !data.Finish(dataDigest)) {
+  if (!data.Finish(dataDigest)) {
     outcome.cryptoFailed = true;
     return outcome;
   }
   ConsoleLine line;
   line.Add("disk %d crc32 %08lx sha1 ", index + 1, span.Crc());
-  AddDigest(line, wholeDigest);
+  AddDigest(line, span.Sha1Digest());
   line.Add(" data-sha1 ");
   AddDigest(line, dataDigest);
   line.End();

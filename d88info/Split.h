@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "d88/D88Image.h"
 #include "d88/DiskBytes.h"
 #include "d88info/Outcome.h"
@@ -11,9 +14,11 @@
 // disk's own header (its name) reaches the path.
 class Piece : public ByteSink {
  public:
-  // Makes the temporary for disk `index` of the image at `imagePath`.
-  // Gives false, naming the piece and the reason, when it cannot.
-  bool Begin(const char* folder, const char* imagePath, int index);
+  // Makes the temporary for disk `index` of the image at `imagePath`,
+  // whose piece is FOLDER/`name`, or FOLDER/BASE-NN.d88 when `name` is
+  // empty. Gives false, naming the piece and the reason, when it cannot.
+  bool Begin(const char* folder, const char* imagePath, int index,
+             const std::string& name);
   // Takes the disk's bytes as they are read (FeedDiskSpan).
   void Add(const unsigned char* data, int size) override;
   // Gives the piece its name once every byte was taken; a failure is
@@ -32,3 +37,14 @@ class Piece : public ByteSink {
 // image holds it; that and bytes no piece holds are named as the image's
 // (ReportWhatTheImageLacks).
 bool MakeSplitFolder(const char* folder);
+
+// With --dat: the file name each disk's piece gets, from `exactNames`, the
+// name of each disk's first exact entry (empty for none): used where it is
+// a plain file name on every system (none of / \\ : * ? " < > |, no control
+// byte, no trailing dot or space, no device name such as CON or COM1, at
+// most 255 bytes, within the path limit) and no other piece of the run has
+// a name equal to it ignoring case; else empty, for BASE-NN.d88, with one
+// line on standard error saying why.
+std::vector<std::string> ChoosePieceNames(
+    const char* folder, const char* imagePath,
+    const std::vector<std::string>& exactNames);

@@ -9,9 +9,9 @@
 // into the exit status.
 
 #include "d88/D88Image.h"
-#include "d88/DiskBytes.h"
 #include "d88info/Arguments.h"
-#include "d88info/Digests.h"
+#include "d88info/Catalogue.h"
+#include "d88info/DiskPass.h"
 #include "d88info/Listing.h"
 #include "d88info/Outcome.h"
 #include "d88info/Report.h"
@@ -27,57 +27,12 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-// The image is hashed and split in pieces of this many bytes.
-constexpr int kChunkSize = 65536;
-
 D88Image image;
-unsigned char chunk[kChunkSize];
-
-// The span's bytes go to whichever of the two takes them.
-class SpanSinks : public ByteSink {
- public:
-  SpanSinks(ByteSink* digests, ByteSink* piece)
-      : digests(digests), piece(piece) {}
-  void Add(const unsigned char* data, int size) override {
-    if (digests != nullptr) digests->Add(data, size);
-    if (piece != nullptr) piece->Add(data, size);
-  }
-
- private:
-  ByteSink* digests;
-  ByteSink* piece;
-};
-
-// With --hash, the disk's hash line; with --split, its piece. One read of
-// the disk's span, header included, gives its bytes to both the CRC32 and
-// SHA-1 and the piece; the data-sha1 then reads each sector record's data
-// once more.
-Outcome HashAndSplit(const Options& options, int index) {
-  Outcome outcome;
-  Piece piece;
-  const bool splitting = options.splitFolder != nullptr;
-  const bool writing =
-      splitting && piece.Begin(options.splitFolder, options.path, index);
-  if (splitting && !writing) outcome.writeFailed = true;
-  SpanDigests digests;
-  if (options.hash && !digests.Start()) outcome.cryptoFailed = true;
-  SpanSinks sinks(options.hash ? &digests : nullptr, writing ? &piece : nullptr);
-  if (!FeedDiskSpan(image, index, sinks, chunk, kChunkSize)) {
-    piece.Abandon();
-    outcome.readFailed = true;
-    return outcome;
-  }
-  if (writing) outcome.Add(piece.Finish());
-  if (options.hash) {
-    outcome.Add(PrintHashLine(image, index, digests, chunk, kChunkSize));
-    if (outcome.readFailed) return outcome;
-  }
-  return outcome;
-}
 
 // Lists the image, disk by disk; ends early at a failed read.
-Outcome List(const Options& options) {
-  Outcome outcome;
+Outcome List(const Options& options, DiskPass& pass) {
+  Outcome outcome = pass.NamePieces();
+  if (outcome.readFailed) return outcome;
   ListImage(image);
   if (options.drawMap) PrintMapLegend();
   const bool splitting = options.splitFolder != nullptr;
@@ -87,8 +42,8 @@ Outcome List(const Options& options) {
     if (!splitting && StandardOutputClosed()) break;
     if (!image.SelectDisk(index)) continue;
     ListDisk(image, index);
-    if (options.hash || options.splitFolder != nullptr) {
-      outcome.Add(HashAndSplit(options, index));
+    if (pass.Needed()) {
+      outcome.Add(pass.Run(index));
       if (outcome.readFailed) break;
     }
     if (options.listTracks) ListTracks(image, index);
@@ -140,6 +95,9 @@ int Run(int argc, char** argv) {
     PrintText(ConsoleStream::kOut, options.text);
     return Report(options, Outcome());
   }
+  // Every catalogue is read before the image.
+  std::vector<CatalogueEntry> entries;
+  if (!ReadCatalogues(options.catalogues, entries)) return kExitFailed;
   if (!image.Open(options.path)) {
     ReportFailure("cannot open ", options.path, image.GetFileError());
     return kExitFailed;
@@ -155,7 +113,9 @@ int Run(int argc, char** argv) {
     }
   }
   // A failed read while the image was indexed leaves nothing to list.
-  const Outcome outcome = image.ReadFailed() ? Outcome() : List(options);
+  DiskPass pass(image, options, entries);
+  const Outcome outcome =
+      image.ReadFailed() ? Outcome() : List(options, pass);
   return Report(options, outcome);
 }
 

@@ -1,13 +1,15 @@
 // Writes the fuzzers' seed corpus, made with the tests' image builder:
 // clean disks of every title, several disks end to end, interleaved and
-// damaged tracks, sectors recorded as unreadable or deleted. The reader's
-// seeds go to SEEDS_DIR/reader, each title's to SEEDS_DIR/NAME.
+// damaged tracks, sectors recorded as unreadable or deleted; and catalogues.
+// The reader's seeds go to SEEDS_DIR/reader, the catalogues to
+// SEEDS_DIR/catalogue, each title's to SEEDS_DIR/NAME.
 //
 //   make_seed_corpus SEEDS_DIR
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "builder/D88Builder.h"
@@ -81,6 +83,35 @@ void WriteTitleSeeds(const std::string& dir, const TitleProfile& profile) {
   Write(dir, "user-and-boot-only", BuildImage({user, user}));
 }
 
+// Catalogues as the tests make them: a datafile with a DOCTYPE and
+// entities, a software list with CDATA and a commented-out entry, and the
+// kinds the reader refuses.
+void WriteCatalogueSeeds(const std::string& dir) {
+  const std::string rom =
+      "<rom name=\"Disk &amp; one.d88\" size=\"348848\" crc=\"c6de4f86\" "
+      "sha1=\"7778AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\"/>";
+  const std::pair<const char*, std::string> seeds[] = {
+      {"datafile.dat",
+       "<?xml version=\"1.0\"?>\n<!DOCTYPE datafile PUBLIC \"-//Logiqx//DTD "
+       "ROM Management Datafile//EN\" \"http://www.logiqx.com/Dats/"
+       "datafile.dtd\">\n<datafile><header><name>a &lt;b&gt;</name></header>"
+       "<game name=\"A\"><rom name=\"m\" size=\"1\" md5=\"00\"/>" +
+           rom + "</game></datafile>\n"},
+      {"softwarelist.xml",
+       "<?xml version=\"1.0\"?>\n<!DOCTYPE softwarelist SYSTEM "
+       "\"softwarelist.dtd\">\n<softwarelist name=\"x\"><software name=\"y\">"
+       "<notes><![CDATA[<rom/>]]></notes><!--rom name=\"j\"/--><part "
+       "name=\"flop1\"><dataarea name=\"flop\">" +
+           rom + "</dataarea></part></software></softwarelist>\n"},
+      {"cut.xml", "<a><rom name=\"x\" si"},
+      {"subset.xml", "<!DOCTYPE a [<!ENTITY x \"y\">]>\n<a/>"},
+      {"entity.xml", "<!DOCTYPE a SYSTEM \"a.dtd\">\n<a><rom name=\"&x;\"/></a>"},
+  };
+  for (const auto& [name, text] : seeds) {
+    Write(dir, name, d88build::Bytes(text.begin(), text.end()));
+  }
+}
+
 void WriteReaderSeeds(const std::string& dir) {
   DiskSpec small = d88build::FormattedDisk(4);
   Write(dir, "formatted", BuildImage({small}));
@@ -121,6 +152,7 @@ int main(int argc, char** argv) {
     return dir;
   };
   WriteReaderSeeds(folder("reader"));
+  WriteCatalogueSeeds(folder("catalogue"));
 #define WRITE_SEEDS(name, Name, program, profile) \
   WriteTitleSeeds(folder(#name), profile);
   D88RIP_FOR_EACH_TITLE(WRITE_SEEDS)

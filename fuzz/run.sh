@@ -6,15 +6,15 @@
 # findings land in build-fuzz/artifacts/. The runs' own console text is
 # silenced (-close_fd_mask); libFuzzer and sanitizer reports still show.
 #
-# The targets: the reader's, and one for each title of titles/titles.txt,
-# by its short name.
+# The targets: the reader's, the catalogues' XML reader's, and one for each
+# title of titles/titles.txt, by its short name.
 #
 #   fuzz/run.sh DURATION [TARGET]...
 #   fuzz/run.sh --list     # the targets, one a line
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-fuzz"
-all=(reader)
+all=(reader catalogue)
 while read -r name _; do
   case $name in ''|'#'*) ;; *) all+=("$name") ;; esac
 done <"$top/titles/titles.txt"

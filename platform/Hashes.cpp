@@ -10,4 +10,9 @@ unsigned long Crc32(unsigned long crc, const unsigned char* data, int size) {
   return crc32(crc, data, static_cast<uInt>(size));
 }
 
+unsigned long Crc32Combine(unsigned long first, unsigned long second,
+                           long long secondLength) {
+  return crc32_combine(first, second, static_cast<z_off_t>(secondLength));
+}
+
 Sha1::~Sha1() { Release(); }

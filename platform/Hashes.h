@@ -9,6 +9,11 @@ constexpr int kSha1Size = 20;
 // CRC-32 of `size` more bytes, going on from `crc` (0 to begin).
 unsigned long Crc32(unsigned long crc, const unsigned char* data, int size);
 
+// The CRC-32 of two runs of bytes one after the other, from each run's own
+// CRC-32 and the second's length, without the bytes.
+unsigned long Crc32Combine(unsigned long first, unsigned long second,
+                           long long secondLength);
+
 // SHA-1 of the bytes given to Add between Start and Finish.
 class Sha1 {
  public:

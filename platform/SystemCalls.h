@@ -22,6 +22,8 @@ struct SystemCalls {
   decltype(&::GetFullPathNameW) getFullPathName;
   decltype(&::SetConsoleCtrlHandler) setConsoleCtrlHandler;
   decltype(&::CreateDirectoryW) createDirectory;
+  decltype(&::LoadLibraryW) loadLibrary;
+  decltype(&::GetProcAddress) getProcAddress;
 };
 #else
 #include <signal.h>

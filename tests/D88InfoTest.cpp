@@ -457,7 +457,7 @@ TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
   const auto help = progrun::Run(d88info, {"--help"}, dir.path());
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: d88info [--tracks] [--map] [--hash] "
-                           "[--split FOLDER] IMAGE\n",
+                           "[--dat FILE]...\n",
                            0),
             0u);
   const auto version = progrun::Run(d88info, {"--version"}, dir.path());

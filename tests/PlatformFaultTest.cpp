@@ -83,7 +83,11 @@ template <typename R, typename... A> void Track(R, A...) {}
 template <typename R> R Failure() {
 #ifdef _WIN32
   SetLastError(ERROR_GEN_FAILURE);
-  if constexpr (std::is_pointer_v<R>) return INVALID_HANDLE_VALUE;
+  if constexpr (std::is_same_v<R, HANDLE>) {
+    return INVALID_HANDLE_VALUE;
+  } else if constexpr (std::is_pointer_v<R>) {
+    return nullptr;  // a module or a procedure not found
+  }
   return 0;
 #else
   errno = injection.mode == Mode::kInterrupt ? EINTR : EIO;
@@ -133,7 +137,7 @@ std::map<std::string, Call> InstallFakes() {
       FAKE(getFileSize), FAKE(readFile),        FAKE(writeFile),
       FAKE(closeHandle), FAKE(moveFile),        FAKE(deleteFile),
       FAKE(getFullPathName), FAKE(setConsoleCtrlHandler),
-      FAKE(createDirectory),
+      FAKE(createDirectory), FAKE(loadLibrary), FAKE(getProcAddress),
 #else
       FAKE(open),   FAKE(fstat),  FAKE(pread),     FAKE(write),
       FAKE(close),  FAKE(dup),    FAKE(rename),    FAKE(unlink),

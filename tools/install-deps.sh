@@ -20,7 +20,7 @@
 #   sh tools/install-deps.sh [demo|test|all]
 set -eu
 set_of=${1:-all}
-packages="cmake g++ make libc-bin zlib1g-dev libssl-dev mandoc"
+packages="cmake g++ make libc-bin zlib1g-dev libssl-dev libexpat1-dev mandoc"
 case $set_of in
   demo) ;;
   test|all)
