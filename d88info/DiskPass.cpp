@@ -1,7 +1,5 @@
 #include "d88info/DiskPass.h"
 
-#include <algorithm>
-
 #include "d88/DiskBytes.h"
 #include "d88info/Digests.h"
 #include "d88info/Matching.h"
@@ -41,7 +39,6 @@ Outcome DiskPass::NamePieces() {
     return outcome;
   }
   std::vector<std::string> exactNames;
-  std::vector<DatMatch> matches;
   for (int index = 0; index < image.GetDiskCount(); ++index) {
     SpanDigests digests;
     if (!digests.Start()) outcome.cryptoFailed = true;
@@ -53,10 +50,7 @@ Outcome DiskPass::NamePieces() {
     std::string name;
     // Only the exact entries count; no variant is tried or read.
     for (const CatalogueEntry& entry : entries) {
-      if (entry.size == digests.Length() &&
-          (!entry.hasCrc || entry.crc == digests.Crc()) &&
-          (!entry.hasSha1 || std::equal(entry.sha1, entry.sha1 + kSha1Size,
-                                        digests.Sha1Digest()))) {
+      if (IsExactly(entry, digests)) {
         name = entry.name;
         break;
       }

@@ -1,5 +1,6 @@
 #include "d88info/Listing.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -105,18 +106,21 @@ int ReadBootId(D88Image& image, unsigned char* boot, int size) {
 
 }  // namespace
 
-void AddQuoted(ConsoleLine& line, const unsigned char* bytes, int length) {
-  line.Add("\"");
-  for (int i = 0; i < length; ++i) {
-    const unsigned char byte = bytes[i];
-    if (byte == '"' || byte == '\\') {
-      line.Add("\\%c", byte);
-    } else if (byte >= 0x20 && byte < 0x7f) {
-      line.Add("%c", byte);
-    } else {
-      line.Add("\\x%02x", byte);
-    }
+const char* QuotedByte(unsigned char byte, char (&text)[5]) {
+  if (byte == '"' || byte == '\\') {
+    std::snprintf(text, sizeof text, "\\%c", byte);
+  } else if (byte >= 0x20 && byte < 0x7f) {
+    std::snprintf(text, sizeof text, "%c", byte);
+  } else {
+    std::snprintf(text, sizeof text, "\\x%02x", byte);
   }
+  return text;
+}
+
+void AddQuoted(ConsoleLine& line, const unsigned char* bytes, int length) {
+  char text[5];
+  line.Add("\"");
+  for (int i = 0; i < length; ++i) line.Add("%s", QuotedByte(bytes[i], text));
   line.Add("\"");
 }
 

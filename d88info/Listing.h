@@ -35,3 +35,6 @@ void ListUnownedBytes(const D88Image& image);
 // Prints bytes as a quoted string: printable ASCII as it is, everything
 // else (and the quote and backslash) escaped.
 void AddQuoted(ConsoleLine& line, const unsigned char* bytes, int length);
+
+// One byte as AddQuoted gives it, in `text`.
+const char* QuotedByte(unsigned char byte, char (&text)[5]);

@@ -93,6 +93,13 @@ class VariantSha1 : public ByteSink {
 
 }  // namespace
 
+bool IsExactly(const CatalogueEntry& entry, const SpanDigests& span) {
+  return entry.size == span.Length() &&
+         (!entry.hasCrc || entry.crc == span.Crc()) &&
+         (!entry.hasSha1 ||
+          std::memcmp(entry.sha1, span.Sha1Digest(), kSha1Size) == 0);
+}
+
 Outcome MatchDisk(D88Image& image, int index, const SpanDigests& span,
                   const std::vector<CatalogueEntry>& entries,
                   std::vector<DatMatch>& matches, unsigned char* buffer,
@@ -108,14 +115,11 @@ Outcome MatchDisk(D88Image& image, int index, const SpanDigests& span,
   std::vector<std::vector<unsigned char>> digests(variants.size());
   for (std::size_t e = 0; e < entries.size(); ++e) {
     const CatalogueEntry& entry = entries[e];
-    if (entry.size != span.Length()) continue;
-    if ((!entry.hasCrc || entry.crc == span.Crc()) &&
-        (!entry.hasSha1 ||
-         std::memcmp(entry.sha1, span.Sha1Digest(), kSha1Size) == 0)) {
+    if (IsExactly(entry, span)) {
       matches.push_back({static_cast<int>(e), true, ""});
       continue;
     }
-    if (!entry.hasCrc) continue;
+    if (entry.size != span.Length() || !entry.hasCrc) continue;
     for (std::size_t v = 0; v < variants.size(); ++v) {
       if (variants[v].crc != entry.crc) continue;
       if (entry.hasSha1 && confirmed[v] == 0) {

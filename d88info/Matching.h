@@ -16,6 +16,11 @@ struct DatMatch {
   char what[48];   // for a header match: "write-protect,name,reserved"
 };
 
+// True when the disk whose span `span` took (and was finished) is `entry`
+// as it lies in the image: the entry's size, and the CRC32 and SHA-1 it
+// gives.
+bool IsExactly(const CatalogueEntry& entry, const SpanDigests& span);
+
 // Finds every entry that disk `index`, whose span `span` has taken and
 // been finished, matches, in the entries' order; an entry that gives a
 // CRC32 is also tried against the header variants, found by size and

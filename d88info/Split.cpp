@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "d88info/Listing.h"
 #include "d88info/Report.h"
 #include "platform/Console.h"
 #include "platform/Folder.h"
@@ -66,16 +67,9 @@ void ReportFallback(int index, const std::string& name, const char* why,
                     const std::string& numbered) {
   PrintFormat(ConsoleStream::kErr, "d88info: disk %d: ", index + 1);
   PrintText(ConsoleStream::kErr, "\"");
-  char byte[8];
+  char byte[5];
   for (const unsigned char c : name) {
-    if (c == '"' || c == '\\') {
-      std::snprintf(byte, sizeof byte, "\\%c", c);
-    } else if (c >= 0x20 && c < 0x7f) {
-      std::snprintf(byte, sizeof byte, "%c", c);
-    } else {
-      std::snprintf(byte, sizeof byte, "\\x%02x", c);
-    }
-    PrintText(ConsoleStream::kErr, byte);
+    PrintText(ConsoleStream::kErr, QuotedByte(c, byte));
   }
   PrintFormat(ConsoleStream::kErr, "\" %s; written as ", why);
   PrintArgument(ConsoleStream::kErr, numbered.c_str());
