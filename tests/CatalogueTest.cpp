@@ -64,9 +64,9 @@ class Catalogues : public ::testing::Test {
 // one with md5 alone, a joined image in a comment, and a CRC32 candidate
 // whose SHA-1 differs are passed over.
 TEST_F(Catalogues, DisksAreNamedAsLaidAndOnceTheirHeaderIsSetAsTheCopyHasIt) {
-  d88build::DiskSpec spec = d88build::FormattedDisk(2);
-  spec.name = "Original";
-  const Bytes original = d88build::BuildDisk(spec);
+  d88build::DiskSpec laid = d88build::FormattedDisk(2);
+  laid.name = "Original";
+  const Bytes original = d88build::BuildDisk(laid);
   Bytes reserved = WithHeader(original, 17, Bytes(9, 0x55));
   const Bytes other = d88build::BuildDisk(d88build::FormattedDisk(1));
   Bytes image = original;
