@@ -340,7 +340,11 @@ TEST_P(RipperEndToEnd, NothingIsReadFromPastADisksEnd) {
   const Bytes whole = d88build::BuildDisk(ripcheck::TitleDisk(title(), disk.digit));
   const Bytes other = d88build::BuildDisk(d88build::FormattedDisk());
   const std::string d88info = progrun::ProgramPath("d88info");
-  for (std::size_t k = 0; k < disk.files.size(); k += 3) {
+  // Every third file; the Windows programs, each start of which under wine
+  // costs a fraction of a second, with the first file only.
+  const std::size_t step =
+      progrun::TestingWindowsPrograms() ? disk.files.size() : 3;
+  for (std::size_t k = 0; k < disk.files.size(); k += step) {
     const ExpectedFile& file = disk.files[k];
     const int last = file.r - 1 + (file.size - 1) / d88build::kSectorSize;
     const std::size_t end =
@@ -382,8 +386,16 @@ TEST_P(RipperEndToEnd, NothingIsReadFromPastADisksEnd) {
                             at.path());
       };
       const auto listedAlone = list(alone);
-      const std::string firstDisk = listedAlone.out.substr(listedAlone.out.find('\n'));
-      EXPECT_NE(list(joined).out.find(firstDisk), std::string::npos) << listedAlone.err;
+      ASSERT_EQ(listedAlone.out.rfind("image disks 1\n", 0), 0u)
+          << listedAlone.status << " " << listedAlone.signal << " "
+          << listedAlone.err;
+      const std::string firstDisk =
+          listedAlone.out.substr(listedAlone.out.find('\n'));
+      const auto listedJoined = list(joined);
+      EXPECT_NE(listedJoined.out.find(firstDisk), std::string::npos)
+          << listedJoined.status << " " << listedJoined.signal << " "
+          << listedJoined.err << "\n" << listedJoined.out.size() << " of "
+          << listedAlone.out.size();
     }
   }
 }

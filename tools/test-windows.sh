@@ -36,7 +36,10 @@ done
 ctest --test-dir "$windows" -L windows --output-on-failure
 cmake --preset wine >/dev/null
 cmake --build --preset wine -j2 --target ripper_tests >/dev/null
-ctest --test-dir "$top/build-wine" -L windows -j2 --output-on-failure
+# One test at a time: two programs run at once under one wine session now
+# and then lose what a run wrote (an empty standard output, a write that
+# fails), which no run of the same tests one at a time has shown.
+ctest --test-dir "$top/build-wine" -L windows --output-on-failure
 
 # The zip a user downloads, made as the README and tools/package.sh make
 # it: the programs, a guide to each, README.txt and LICENSE.txt, the text
