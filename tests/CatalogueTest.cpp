@@ -60,8 +60,9 @@ class Catalogues : public ::testing::Test {
 // Each disk of a joined image gets a line for each entry it matches, in the
 // catalogues' order: as it lies in the image, or once its write-protect
 // byte, name or reserved bytes are set as the entry's copy has them (the
-// smallest such set; the third disk is the first with reserved bytes). An entry gives a size and a CRC32, a SHA-1 or both;
-// one with md5 alone, a joined image in a comment, and a CRC32 candidate
+// smallest such set; the third disk is the first with reserved bytes). An
+// entry gives a size and a CRC32, a SHA-1 or both; one with md5 alone or a
+// CRC32 that is no hex, a joined image in a comment, and a CRC32 candidate
 // whose SHA-1 differs are passed over.
 TEST_F(Catalogues, DisksAreNamedAsLaidAndOnceTheirHeaderIsSetAsTheCopyHasIt) {
   d88build::DiskSpec laid = d88build::FormattedDisk(2);
@@ -85,6 +86,8 @@ TEST_F(Catalogues, DisksAreNamedAsLaidAndOnceTheirHeaderIsSetAsTheCopyHasIt) {
         "<game name=\"A\"><description>A &lt;1&gt;</description>\n"
         "<rom name=\"md5 only\" size=\"" + std::to_string(original.size()) +
         "\" md5=\"00\"/>\n"
+        "<rom name=\"no hex\" size=\"" + std::to_string(original.size()) +
+        "\" crc=\"0x00000g\"/>\n"
         "<rom name=\"Exact &amp; &quot;one&quot;\" " +
         Sums(original, true, true, true) + "/>\n"
         "<rom name=\"protected\" " + Sums(protectedCopy, true, true) + "/>\n"
@@ -151,6 +154,7 @@ TEST_F(Catalogues, RefusedCataloguesAreNamedInOneLine) {
       {"comment.dat", "<a><!-- a note"},
       {"entity.dat", "<a>\n<rom name=\"&x;\"/></a>"},
       {"external.dat", doctype + "<a>\n<rom name=\"&x;\" size=\"1\"/></a>"},
+      {"text.dat", doctype + "<a>\n&x;</a>"},
       {"subset.dat", "<!DOCTYPE a [<!ENTITY x \"y\">]>\n<a/>"},
       {"roots.dat", "<a/>\n<b/>"},
   };
