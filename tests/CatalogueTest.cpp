@@ -159,6 +159,10 @@ TEST_F(Catalogues, RefusedCataloguesAreNamedInOneLine) {
       {"roots.dat", "<a/>\n<b/>"},
   };
   for (const auto& test : cases) {
+    // Wine's XmlLite leaves an entity it cannot resolve in text as the text
+    // "&x;", which no reader of its nodes can tell from "&amp;x;", as it
+    // reads &#9; in an attribute as a space.
+    if (progrun::TestingWindowsPrograms() && test.name == "text.dat") continue;
     Write(test.name, test.text);
     const auto result = Run({"--dat", test.name, "set.d88"});
     EXPECT_EQ(result.status, 1) << test.name;
