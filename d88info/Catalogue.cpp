@@ -87,9 +87,8 @@ bool ReadCatalogues(const std::vector<const char*>& paths,
     if (refusal.line == 0) {
       ReportFailure("cannot read catalogue ", path, refusal.error);
     } else {
-      PrintText(ConsoleStream::kErr, "d88info: ");
-      PrintArgument(ConsoleStream::kErr, path);
-      PrintFormat(ConsoleStream::kErr, ": line %d: ", refusal.line);
+      BeginFileLine(path);
+      PrintFormat(ConsoleStream::kErr, "line %d: ", refusal.line);
       PrintArgument(ConsoleStream::kErr, refusal.words);
       PrintText(ConsoleStream::kErr, "\n");
     }

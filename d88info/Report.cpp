@@ -2,16 +2,11 @@
 
 #include "platform/Console.h"
 
-namespace {
-
-// "d88info: IMAGE: ", which begins each line about the image as a whole.
-void BeginImageLine(const char* path) {
+void BeginFileLine(const char* path) {
   PrintText(ConsoleStream::kErr, "d88info: ");
   PrintArgument(ConsoleStream::kErr, path);
   PrintText(ConsoleStream::kErr, ": ");
 }
-
-}  // namespace
 
 void ReportFailure(const char* what, const char* path,
                    const SystemError& error) {
@@ -28,7 +23,7 @@ void ReportFailure(const char* what, const char* path,
 bool ReportWhatTheImageLacks(const D88Image& image, const char* path,
                              bool splitting) {
   if (image.IsEmpty()) {
-    BeginImageLine(path);
+    BeginFileLine(path);
     PrintText(ConsoleStream::kErr, "image is empty\n");
     return true;
   }
@@ -37,7 +32,7 @@ bool ReportWhatTheImageLacks(const D88Image& image, const char* path,
     int present = 0;
     int declared = 0;
     if (image.GetDiskExtent(index, present, declared) && present < declared) {
-      BeginImageLine(path);
+      BeginFileLine(path);
       PrintFormat(ConsoleStream::kErr, "ends inside disk %d (%d of %d bytes)\n",
                   index + 1, present, declared);
       lacking = true;
@@ -52,7 +47,7 @@ bool ReportWhatTheImageLacks(const D88Image& image, const char* path,
     lacking = true;
   }
   if (image.GetUnownedBytes() > 0) {
-    BeginImageLine(path);
+    BeginFileLine(path);
     PrintFormat(ConsoleStream::kErr,
                 "ends with %lld bytes that belong to no disk\n",
                 image.GetUnownedBytes());

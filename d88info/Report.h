@@ -3,6 +3,10 @@
 #include "d88/D88Image.h"
 #include "platform/SystemError.h"
 
+// "d88info: PATH: ", which begins each line about a file as a whole (the
+// image, a catalogue).
+void BeginFileLine(const char* path);
+
 // "d88info: WHAT PATH: REASON" on standard error, with the system's reason;
 // without PATH when it is null. WHAT ends with the space before PATH.
 void ReportFailure(const char* what, const char* path,
