@@ -9,6 +9,13 @@
 #            of that file
 #   dat      d88info --hash --dat with a catalogue of 4000 entries (64 of
 #            them the image's disks), against --hash alone
+#   collection
+#            d88info over a folder of 300 images of one disk each (about
+#            370 KB): --hash over all of them in one run, against sha1sum
+#            over the same files (bound: 3 times); --dat with a software
+#            list of 100,000 entries of the images' size, against --dat
+#            over one image plus 3 times sha1sum over all; and its peak
+#            memory, against that of one image (bound: 8 MiB more)
 #   hostile  the first title's ripper on 64 disks whose tracks all point at
 #            one chain of empty headers, for several chain lengths
 # with the peak resident memory of each run and, where strace is installed,
@@ -155,6 +162,54 @@ printf '%-27s %9s   %11s   +%s ms   %8s (%s with --hash alone)\n' \
   "d88info --dat (4000 entries)" "$t_dat" "$t_hash (--hash)" \
   "$(awk -v a="$t_dat" -v b="$t_hash" 'BEGIN { printf "%.1f", a - b }')" \
   "$peak_dat" "$peak_hash"
+
+# The collection: 300 images of one disk each, and a software list of
+# 100,000 entries of their size, each with a CRC32 and a SHA-1, 300 of them
+# the images'.
+collection="$work/collection"
+mkdir "$collection"
+for i in $(seq -w 1 300); do
+  make_set "$collection/disk$i.d88" "Bench$i"
+done
+disk_size=$(stat -c %s "$collection/disk001.d88")
+"$build/d88info" --hash "$collection"/*.d88 >"$work/collection-hashes"
+{
+  echo '<?xml version="1.0"?>'
+  echo '<!DOCTYPE softwarelist SYSTEM "softwarelist.dtd">'
+  echo '<softwarelist name="bench" description="Benchmark">'
+  awk -v size="$disk_size" '
+    function entry(name, crc, sha1) {
+      printf "\t<software name=\"%s\">\n\t\t<description>%s</description>\n", name, name
+      printf "\t\t<part name=\"flop1\" interface=\"floppy_3_5\">\n\t\t\t<dataarea name=\"flop\" size=\"%d\">\n", size
+      printf "\t\t\t\t<rom name=\"%s.d88\" size=\"%d\" crc=\"%s\" sha1=\"%s\"/>\n", name, size, crc, sha1
+      printf "\t\t\t</dataarea>\n\t\t</part>\n\t</software>\n"
+    }
+    / crc32 / { n++; entry("disk" n, $4, $6) }
+    END {
+      for (i = n; i < 100000; i++)
+        entry("other" i, sprintf("%08x", i * 2654435761 % 4294967296), sprintf("%040d", i))
+    }' "$work/collection-hashes"
+  echo '</softwarelist>'
+} >"$work/big.xml"
+one="$collection/disk001.d88"
+t_hash_all=$(median_ms "$build/d88info" --hash "$collection"/*.d88)
+t_sha1sum_all=$(median_ms sha1sum "$collection"/*.d88)
+t_dat_one=$(median_ms "$build/d88info" --dat "$work/big.xml" "$one")
+t_dat_all=$(median_ms "$build/d88info" --dat "$work/big.xml" "$collection"/*.d88)
+peak_dat_one=$(peak_kib "$build/d88info" --dat "$work/big.xml" "$one")
+peak_dat_all=$(peak_kib "$build/d88info" --dat "$work/big.xml" "$collection"/*.d88)
+echo
+echo "collection: 300 images of $disk_size bytes, software list of 100,000 entries ($(( $(stat -c %s "$work/big.xml") / 1048576 )) MiB)"
+printf '%-27s %9s   %-26s %5s   %s\n' "run" "ms" "bound ms" "ratio" "peak KiB"
+printf '%-27s %9s   %-26s %5s\n' "--hash, 300 images" "$t_hash_all" \
+  "$(awk -v s="$t_sha1sum_all" 'BEGIN { printf "%.1f (3 x sha1sum %.1f)", 3 * s, s }')" \
+  "$(ratio "$t_hash_all" "$t_sha1sum_all")"
+printf '%-27s %9s   %-26s %5s   %s (one image: %s)\n' "--dat BIG, 300 images" \
+  "$t_dat_all" \
+  "$(awk -v o="$t_dat_one" -v s="$t_sha1sum_all" 'BEGIN { printf "%.1f (one %.1f + 3 x sha1sum)", o + 3 * s, o }')" \
+  "$(awk -v a="$t_dat_all" -v o="$t_dat_one" -v s="$t_sha1sum_all" 'BEGIN { printf "%.2f", a / (o + 3 * s) }')" \
+  "$peak_dat_all" "$peak_dat_one"
+rm -rf "$collection"
 
 echo
 first=${titles[0]}

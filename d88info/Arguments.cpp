@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "d88/D88Format.h"
-#include "d88info/Listing.h"
+#include "d88info/TextReport.h"
 #include "platform/Console.h"
 
 const char* const kUsage =
@@ -119,17 +119,6 @@ void ReportRefused(int code, const char* given) {
   PrintText(ConsoleStream::kErr, "\n");
 }
 
-void ReportOperand(const char* what, const char* operand) {
-  PrintText(ConsoleStream::kErr, "d88info: ");
-  PrintText(ConsoleStream::kErr, what);
-  if (operand != nullptr) {
-    PrintText(ConsoleStream::kErr, " '");
-    PrintArgument(ConsoleStream::kErr, operand);
-    PrintText(ConsoleStream::kErr, "'");
-  }
-  PrintText(ConsoleStream::kErr, "\n");
-}
-
 }  // namespace
 
 bool ParseArguments(int argc, char** argv, Options& options) {
@@ -156,13 +145,9 @@ bool ParseArguments(int argc, char** argv, Options& options) {
     }
   }
   if (optind >= argc) {
-    ReportOperand("missing operand", nullptr);
+    PrintText(ConsoleStream::kErr, "d88info: missing operand\n");
     return false;
   }
-  if (optind + 1 < argc) {
-    ReportOperand("extra operand", argv[optind + 1]);
-    return false;
-  }
-  options.path = argv[optind];
+  options.paths.assign(argv + optind, argv + argc);
   return true;
 }

@@ -9,7 +9,7 @@ struct Options {
   bool hash = false;
   const char* splitFolder = nullptr;
   std::vector<const char*> catalogues;  // --dat, in the order given
-  const char* path = nullptr;
+  std::vector<const char*> paths;       // the images, in the order given
   const char* text = nullptr;  // --help or --version: print this alone
 };
 

@@ -1,7 +1,5 @@
 #include "d88info/Digests.h"
 
-#include "platform/Console.h"
-
 namespace {
 
 // The data-sha1 takes the sector contents as they are given.
@@ -16,10 +14,6 @@ class Sha1Sink : public ByteSink {
   Sha1& sha1;
 };
 
-void AddDigest(ConsoleLine& line, const unsigned char* digest) {
-  for (int i = 0; i < kSha1Size; ++i) line.Add("%02x", digest[i]);
-}
-
 }  // namespace
 
 bool SpanDigests::Start() {
@@ -29,8 +23,9 @@ bool SpanDigests::Start() {
   return sha1.Start();
 }
 
+// The CRC32 of the bytes after the header's variable ones is taken as they
+// arrive, that of the whole span made from it once at the end.
 void SpanDigests::Add(const unsigned char* data, int size) {
-  crc = Crc32(crc, data, size);
   sha1.Add(data, size);
   int skip = 0;
   while (length + skip < kVariableHeader && skip < size) {
@@ -41,26 +36,22 @@ void SpanDigests::Add(const unsigned char* data, int size) {
   length += size;
 }
 
-Outcome PrintHashLine(D88Image& image, int index, SpanDigests& span,
-                      unsigned char* buffer, int bufferSize) {
-  Outcome outcome;
+bool SpanDigests::Finish() {
+  const long long headerLength =
+      length < kVariableHeader ? length : kVariableHeader;
+  crc = Crc32Combine(Crc32(0, header, static_cast<int>(headerLength)),
+                     crcAfterHeader, length - headerLength);
+  return sha1.Finish(digest);
+}
+
+DigestOutcome DataSha1(D88Image& image, unsigned char digest[kSha1Size],
+                       unsigned char* buffer, int bufferSize) {
   Sha1 data;
-  if (!data.Start()) outcome.cryptoFailed = true;
+  const bool started = data.Start();
   Sha1Sink sink(data);
   if (!FeedSectorContents(image, sink, buffer, bufferSize)) {
-    outcome.readFailed = true;
-    return outcome;
+    return DigestOutcome::kReadFailed;
   }
-  unsigned char dataDigest[kSha1Size];
-  if (!data.Finish(dataDigest)) {
-    outcome.cryptoFailed = true;
-    return outcome;
-  }
-  ConsoleLine line;
-  line.Add("disk %d crc32 %08lx sha1 ", index + 1, span.Crc());
-  AddDigest(line, span.Sha1Digest());
-  line.Add(" data-sha1 ");
-  AddDigest(line, dataDigest);
-  line.End();
-  return outcome;
+  return data.Finish(digest) && started ? DigestOutcome::kDone
+                                        : DigestOutcome::kCryptoFailed;
 }

@@ -2,10 +2,9 @@
 
 #include "d88/D88Image.h"
 #include "d88/DiskBytes.h"
-#include "d88info/Outcome.h"
 #include "platform/Hashes.h"
 
-// With --hash, each disk's line "disk N crc32 C sha1 S data-sha1 D".
+// The checksums by which d88info names a disk (--hash, --dat).
 
 // The CRC32 and SHA-1 of a disk's span, header included, as catalogues
 // list a disk saved as its own file; it takes the span's bytes as they
@@ -19,15 +18,16 @@ class SpanDigests : public ByteSink {
   // Gives false when the crypto library cannot hash.
   bool Start();
   void Add(const unsigned char* data, int size) override;
+  // The span's CRC32, once finished.
   unsigned long Crc() const { return crc; }
   // The span's first kVariableHeader bytes (fewer in a shorter span), the
   // CRC-32 of all after them, and the span's length.
   const unsigned char* Header() const { return header; }
   unsigned long CrcAfterHeader() const { return crcAfterHeader; }
   long long Length() const { return length; }
-  // Ends the SHA-1 once the span has been taken; gives false when any
-  // step of it failed.
-  bool Finish() { return sha1.Finish(digest); }
+  // Ends the checksums once the span has been taken; gives false when
+  // any step of the SHA-1 failed.
+  bool Finish();
   const unsigned char* Sha1Digest() const { return digest; }
 
  private:
@@ -39,9 +39,10 @@ class SpanDigests : public ByteSink {
   unsigned char digest[kSha1Size] = {};
 };
 
-// Once `span` has taken the whole span of disk `index`, the current disk,
-// and been finished: computes its data-sha1, which reads every sector
-// record's data once more (FeedSectorContents), through `buffer`, and
-// prints the line.
-Outcome PrintHashLine(D88Image& image, int index, SpanDigests& span,
-                      unsigned char* buffer, int bufferSize);
+// What computing a digest came to.
+enum class DigestOutcome { kDone, kReadFailed, kCryptoFailed };
+
+// The data-sha1 of the current disk, which reads every sector record's
+// data once more (FeedSectorContents), through `buffer`.
+DigestOutcome DataSha1(D88Image& image, unsigned char digest[kSha1Size],
+                       unsigned char* buffer, int bufferSize);

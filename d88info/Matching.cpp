@@ -1,25 +1,26 @@
 #include "d88info/Matching.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "d88/DiskBytes.h"
-#include "d88info/Listing.h"
-#include "platform/Console.h"
 
 namespace {
 
 constexpr int kHeader = SpanDigests::kVariableHeader;
-constexpr int kProtectByte = 26;
-constexpr int kNameBytes = 17;      // bytes 0 to 16
-constexpr int kReservedStart = 17;  // bytes 17 to 25
-constexpr int kReservedBytes = 9;
+constexpr int kProtectByte = offsetof(D88DiskHeader, writeProtect);
+constexpr int kNameStart = offsetof(D88DiskHeader, name);
+constexpr int kNameBytes = sizeof(D88DiskHeader::name);
+constexpr int kReservedStart = offsetof(D88DiskHeader, reserved);
+constexpr int kReservedBytes = sizeof(D88DiskHeader::reserved);
+static_assert(kProtectByte + 1 == kHeader,
+              "the bytes a copy may have otherwise end with the write protection");
 
 // A header as a catalogue's copy of the disk may have it.
 struct Variant {
   unsigned char header[kHeader];
-  char what[48];
+  unsigned parts;
   unsigned long crc;  // of the whole disk with this header
 };
 
@@ -40,26 +41,33 @@ std::vector<Variant> Variants(const SpanDigests& span) {
   for (const unsigned char protect : {0x00, 0x10}) {
     if (own[kProtectByte] != protect) protects.push_back(protect);
   }
-  const bool named = !AllZero(own, kNameBytes);
+  const bool named = !AllZero(own + kNameStart, kNameBytes);
   const bool reserved = !AllZero(own + kReservedStart, kReservedBytes);
   std::vector<Variant> variants;
-  // Bit 1: write-protect, 2: name, 4: reserved.
-  for (const int set : {1, 2, 4, 3, 5, 6, 7}) {
-    if (((set & 2) != 0 && !named) || ((set & 4) != 0 && !reserved)) continue;
-    const std::size_t ways = (set & 1) != 0 ? protects.size() : 1;
+  for (const unsigned parts : std::initializer_list<unsigned>{
+           kPartWriteProtect, kPartName, kPartReserved,
+        kPartWriteProtect | kPartName, kPartWriteProtect | kPartReserved,
+        kPartName | kPartReserved,
+        kPartWriteProtect | kPartName | kPartReserved}) {
+    if (((parts & kPartName) != 0 && !named) ||
+        ((parts & kPartReserved) != 0 && !reserved)) {
+      continue;
+    }
+    const std::size_t ways =
+        (parts & kPartWriteProtect) != 0 ? protects.size() : 1;
     for (std::size_t way = 0; way < ways; ++way) {
       Variant variant;
       std::memcpy(variant.header, own, kHeader);
-      if ((set & 1) != 0) variant.header[kProtectByte] = protects[way];
-      if ((set & 2) != 0) std::memset(variant.header, 0, kNameBytes);
-      if ((set & 4) != 0) {
+      if ((parts & kPartWriteProtect) != 0) {
+        variant.header[kProtectByte] = protects[way];
+      }
+      if ((parts & kPartName) != 0) {
+        std::memset(variant.header + kNameStart, 0, kNameBytes);
+      }
+      if ((parts & kPartReserved) != 0) {
         std::memset(variant.header + kReservedStart, 0, kReservedBytes);
       }
-      std::snprintf(variant.what, sizeof variant.what, "%s%s%s",
-                    (set & 1) != 0 ? "write-protect," : "",
-                    (set & 2) != 0 ? "name," : "",
-                    (set & 4) != 0 ? "reserved," : "");
-      variant.what[std::strlen(variant.what) - 1] = '\0';
+      variant.parts = parts;
       variant.crc = Crc32Combine(Crc32(0, variant.header, kHeader),
                                  span.CrcAfterHeader(),
                                  span.Length() - kHeader);
@@ -100,23 +108,49 @@ bool IsExactly(const CatalogueEntry& entry, const SpanDigests& span) {
           std::memcmp(entry.sha1, span.Sha1Digest(), kSha1Size) == 0);
 }
 
-Outcome MatchDisk(D88Image& image, int index, const SpanDigests& span,
-                  const std::vector<CatalogueEntry>& entries,
-                  std::vector<DatMatch>& matches, unsigned char* buffer,
-                  int bufferSize) {
-  Outcome outcome;
+int FirstExactEntry(const Catalogue& catalogue, const SpanDigests& span) {
+  std::vector<int> candidates;
+  catalogue.EntriesWithCrc(span.Crc(), candidates);
+  candidates.insert(candidates.end(), catalogue.sha1Only.begin(),
+                    catalogue.sha1Only.end());
+  int first = -1;
+  for (const int e : candidates) {
+    if ((first < 0 || e < first) &&
+        IsExactly(catalogue.entries[static_cast<std::size_t>(e)], span)) {
+      first = e;
+    }
+  }
+  return first;
+}
+
+MatchOutcome MatchDisk(D88Image& image, int index, const SpanDigests& span,
+                       const Catalogue& catalogue,
+                       std::vector<DatMatch>& matches, unsigned char* buffer,
+                       int bufferSize) {
   matches.clear();
-  const bool variable = span.Length() > kHeader;
   const std::vector<Variant> variants =
-      variable ? Variants(span) : std::vector<Variant>();
+      span.Length() > kHeader ? Variants(span) : std::vector<Variant>();
+  // The entries the disk or a variant may be, by CRC32, and those that
+  // give no CRC32, in the entries' order.
+  std::vector<int> candidates;
+  catalogue.EntriesWithCrc(span.Crc(), candidates);
+  for (const Variant& variant : variants) {
+    catalogue.EntriesWithCrc(variant.crc, candidates);
+  }
+  candidates.insert(candidates.end(), catalogue.sha1Only.begin(),
+                    catalogue.sha1Only.end());
+  std::sort(candidates.begin(), candidates.end());
+  candidates.erase(std::unique(candidates.begin(), candidates.end()),
+                   candidates.end());
+  MatchOutcome outcome = MatchOutcome::kDone;
   // Each variant's SHA-1 is read once, when an entry first needs it: 0 not
   // yet, 1 read, -1 could not be.
   std::vector<int> confirmed(variants.size(), 0);
   std::vector<std::vector<unsigned char>> digests(variants.size());
-  for (std::size_t e = 0; e < entries.size(); ++e) {
-    const CatalogueEntry& entry = entries[e];
+  for (const int e : candidates) {
+    const CatalogueEntry& entry = catalogue.entries[static_cast<std::size_t>(e)];
     if (IsExactly(entry, span)) {
-      matches.push_back({static_cast<int>(e), true, ""});
+      matches.push_back({e, true, 0});
       continue;
     }
     if (entry.size != span.Length() || !entry.hasCrc) continue;
@@ -125,45 +159,21 @@ Outcome MatchDisk(D88Image& image, int index, const SpanDigests& span,
       if (entry.hasSha1 && confirmed[v] == 0) {
         VariantSha1 sha1(variants[v].header);
         digests[v].resize(kSha1Size);
-        if (!sha1.Start()) outcome.cryptoFailed = true;
+        if (!sha1.Start()) outcome = MatchOutcome::kCryptoFailed;
         if (!FeedDiskSpan(image, index, sha1, buffer, bufferSize)) {
-          outcome.readFailed = true;
-          return outcome;
+          return MatchOutcome::kReadFailed;
         }
         confirmed[v] = sha1.Finish(digests[v].data()) ? 1 : -1;
-        if (confirmed[v] < 0) outcome.cryptoFailed = true;
+        if (confirmed[v] < 0) outcome = MatchOutcome::kCryptoFailed;
       }
       if (entry.hasSha1 &&
           (confirmed[v] < 0 ||
            std::memcmp(digests[v].data(), entry.sha1, kSha1Size) != 0)) {
         continue;
       }
-      DatMatch match{static_cast<int>(e), false, ""};
-      std::snprintf(match.what, sizeof match.what, "%s", variants[v].what);
-      matches.push_back(match);
+      matches.push_back({e, false, variants[v].parts});
       break;
     }
   }
   return outcome;
-}
-
-void PrintMatches(int index, const std::vector<DatMatch>& matches,
-                  const std::vector<CatalogueEntry>& entries) {
-  ConsoleLine line;
-  if (matches.empty()) {
-    line.Add("disk %d dat none", index + 1);
-    line.End();
-  }
-  for (const DatMatch& match : matches) {
-    const std::string& name = entries[static_cast<std::size_t>(match.entry)].name;
-    line.Add("disk %d dat ", index + 1);
-    if (match.exact) {
-      line.Add("exact ");
-    } else {
-      line.Add("header %s ", match.what);
-    }
-    AddQuoted(line, reinterpret_cast<const unsigned char*>(name.data()),
-              static_cast<int>(name.size()));
-    line.End();
-  }
 }

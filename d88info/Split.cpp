@@ -2,26 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 
-#include "d88info/Listing.h"
-#include "d88info/Report.h"
-#include "platform/Console.h"
 #include "platform/Folder.h"
 
 namespace {
-
-// BASE-NN.d88: the image's file name without its last extension, and the
-// disk's number.
-std::string NumberedName(const char* imagePath, int index) {
-  char name[ReplacingFile::kMaxNameLength + 1];
-  const char* file = FileNameOf(imagePath);
-  const char* dot = std::strrchr(file, '.');
-  const int baseLength = static_cast<int>(
-      dot != nullptr && dot != file ? dot - file : std::strlen(file));
-  const int length = std::snprintf(name, sizeof name, "%.*s-%02d.d88",
-                                   baseLength, file, index + 1);
-  return length > 0 && length < static_cast<int>(sizeof name) ? name : "";
-}
 
 bool PiecePath(const char* folder, const std::string& name, char* path,
                int size) {
@@ -63,32 +48,44 @@ bool IsPlainFileName(const char* folder, const std::string& name) {
   return PiecePath(folder, name, path, sizeof path);
 }
 
-void ReportFallback(int index, const std::string& name, const char* why,
-                    const std::string& numbered) {
-  PrintFormat(ConsoleStream::kErr, "d88info: disk %d: ", index + 1);
-  PrintText(ConsoleStream::kErr, "\"");
-  char byte[5];
-  for (const unsigned char c : name) {
-    PrintText(ConsoleStream::kErr, QuotedByte(c, byte));
-  }
-  PrintFormat(ConsoleStream::kErr, "\" %s; written as ", why);
-  PrintArgument(ConsoleStream::kErr, numbered.c_str());
-  PrintText(ConsoleStream::kErr, "\n");
-}
-
 }  // namespace
 
-bool Piece::Begin(const char* folder, const char* imagePath, int index,
-                  const std::string& name) {
+std::string BaseOf(const char* imagePath) {
+  const char* file = FileNameOf(imagePath);
+  const char* dot = std::strrchr(file, '.');
+  return std::string(file, dot != nullptr && dot != file
+                               ? static_cast<std::size_t>(dot - file)
+                               : std::strlen(file));
+}
+
+std::string NumberedName(const char* imagePath, int index) {
+  const std::string number = std::to_string(index + 1);
+  return BaseOf(imagePath) + (number.size() < 2 ? "-0" : "-") + number + ".d88";
+}
+
+bool FindSharedBase(const std::vector<const char*>& images, int& first,
+                    int& second) {
+  for (std::size_t b = 1; b < images.size(); ++b) {
+    for (std::size_t a = 0; a < b; ++a) {
+      if (SameIgnoringCase(BaseOf(images[a]), BaseOf(images[b]))) {
+        first = static_cast<int>(a);
+        second = static_cast<int>(b);
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool Piece::Begin(const char* folder, const std::string& name,
+                  WriteFailure& failure) {
   SystemError error;
-  if (!PiecePath(folder, name.empty() ? NumberedName(imagePath, index) : name,
-                 path, sizeof path)) {
-    ReportFailure("cannot write ", folder,
-                  SystemError{SystemError::Reason::kTooLong, 0});
+  if (!PiecePath(folder, name, path, sizeof path)) {
+    failure = {folder, SystemError{SystemError::Reason::kTooLong, 0}};
     return false;
   }
   if (!file.Begin(path, error)) {
-    ReportFailure("cannot write ", path, error);
+    failure = {path, error};
     return false;
   }
   return true;
@@ -96,53 +93,51 @@ bool Piece::Begin(const char* folder, const char* imagePath, int index,
 
 void Piece::Add(const unsigned char* data, int size) { file.Write(data, size); }
 
-Outcome Piece::Finish() {
-  Outcome outcome;
+bool Piece::Finish(WriteFailure& failure) {
   SystemError error;
-  if (!file.Finish(error)) {
-    ReportFailure("cannot write ", path, error);
-    outcome.writeFailed = true;
-  }
-  return outcome;
-}
-
-bool MakeSplitFolder(const char* folder) {
-  SystemError error;
-  if (MakeFolder(folder, error)) return true;
-  ReportFailure("cannot make folder ", folder, error);
+  if (file.Finish(error)) return true;
+  failure = {path, error};
   return false;
 }
 
-std::vector<std::string> ChoosePieceNames(
-    const char* folder, const char* imagePath,
-    const std::vector<std::string>& exactNames) {
-  const int count = static_cast<int>(exactNames.size());
-  std::vector<std::string> numbered;
-  std::vector<bool> plain;
-  for (int index = 0; index < count; ++index) {
-    numbered.push_back(NumberedName(imagePath, index));
-    plain.push_back(IsPlainFileName(folder, exactNames[index]));
+bool MakeSplitFolder(const char* folder, SystemError& error) {
+  return MakeFolder(folder, error);
+}
+
+std::vector<std::vector<PieceName>> ChoosePieceNames(
+    const char* folder, const std::vector<const char*>& images,
+    const std::vector<std::vector<ExactName>>& exactNames) {
+  // How many pieces of the run have each name, ignoring case: the names
+  // they would be written under.
+  std::map<std::string, int> names;
+  const auto folded = [](std::string name) {
+    for (char& c : name) c = Folded(c);
+    return name;
+  };
+  std::vector<std::vector<PieceName>> chosen(images.size());
+  for (std::size_t image = 0; image < images.size(); ++image) {
+    for (std::size_t disk = 0; disk < exactNames[image].size(); ++disk) {
+      const ExactName& exact = exactNames[image][disk];
+      PieceName piece{NumberedName(images[image], static_cast<int>(disk)),
+                      exact.has, exact.name, nullptr};
+      ++names[folded(piece.name)];
+      if (exact.has && !IsPlainFileName(folder, exact.name)) {
+        piece.fallback = "is no plain file name on every system";
+      } else if (exact.has && folded(exact.name) != folded(piece.name)) {
+        ++names[folded(exact.name)];
+      }
+      chosen[image].push_back(piece);
+    }
   }
-  std::vector<std::string> chosen(exactNames.size());
-  for (int index = 0; index < count; ++index) {
-    const std::string& name = exactNames[index];
-    if (name.empty()) continue;
-    if (!plain[index]) {
-      ReportFallback(index, name, "is no plain file name on every system",
-                     numbered[index]);
-      continue;
-    }
-    bool taken = false;
-    for (int other = 0; other < count && !taken; ++other) {
-      taken = other != index &&
-              (SameIgnoringCase(name, numbered[other]) ||
-               (plain[other] && SameIgnoringCase(name, exactNames[other])));
-    }
-    if (taken) {
-      ReportFallback(index, name, "is another piece's name too",
-                     numbered[index]);
-    } else {
-      chosen[index] = name;
+  for (std::vector<PieceName>& pieces : chosen) {
+    for (PieceName& piece : pieces) {
+      if (!piece.hasExact || piece.fallback != nullptr) continue;
+      // Its own numbered name and its entry's count once between them.
+      if (names[folded(piece.exactName)] > 1) {
+        piece.fallback = "is another piece's name too";
+      } else {
+        piece.name = piece.exactName;
+      }
     }
   }
   return chosen;

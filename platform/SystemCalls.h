@@ -22,8 +22,9 @@ struct SystemCalls {
   decltype(&::GetFullPathNameW) getFullPathName;
   decltype(&::SetConsoleCtrlHandler) setConsoleCtrlHandler;
   decltype(&::CreateDirectoryW) createDirectory;
-  decltype(&::LoadLibraryW) loadLibrary;
-  decltype(&::GetProcAddress) getProcAddress;
+  decltype(&::FindFirstFileW) findFirstFile;
+  decltype(&::FindNextFileW) findNextFile;
+  decltype(&::FindClose) findClose;
 };
 #else
 #include <signal.h>

@@ -122,19 +122,21 @@ TEST_F(Catalogues, DisksAreNamedAsLaidAndOnceTheirHeaderIsSetAsTheCopyHasIt) {
     }
     at = end;
   }
+  const std::string a = " game \"A\" \"A <1>\"\n";
+  const std::string y = " game \"y\"\n";
   EXPECT_EQ(lines,
-            "disk 1 dat exact \"Exact & \\\"one\\\"\"\n"
-            "disk 1 dat header write-protect \"protected\"\n"
-            "disk 1 dat header name \"nameless \\xe3\\x82\\xb2\"\n"
-            "disk 1 dat header write-protect,name \"both\"\n"
-            "disk 1 dat exact \"by sha1\"\n"
-            "disk 1 dat exact \"reserved.d88\"\n"
+            "disk 1 dat exact \"Exact & \\\"one\\\"\"" + a +
+            "disk 1 dat header write-protect \"protected\"" + a +
+            "disk 1 dat header name \"nameless \\xe3\\x82\\xb2\"" + a +
+            "disk 1 dat header write-protect,name \"both\"" + a +
+            "disk 1 dat exact \"by sha1\"" + a +
+            "disk 1 dat exact \"reserved.d88\"" + y +
             "disk 2 dat none\n"
-            "disk 3 dat header reserved \"Exact & \\\"one\\\"\"\n"
-            "disk 3 dat header write-protect,reserved \"protected\"\n"
-            "disk 3 dat header name,reserved \"nameless \\xe3\\x82\\xb2\"\n"
-            "disk 3 dat header write-protect,name,reserved \"both\"\n"
-            "disk 3 dat header reserved \"reserved.d88\"\n");
+            "disk 3 dat header reserved \"Exact & \\\"one\\\"\"" + a +
+            "disk 3 dat header write-protect,reserved \"protected\"" + a +
+            "disk 3 dat header name,reserved \"nameless \\xe3\\x82\\xb2\"" + a +
+            "disk 3 dat header write-protect,name,reserved \"both\"" + a +
+            "disk 3 dat header reserved \"reserved.d88\"" + y);
 }
 
 // A catalogue that cannot be read, is not well-formed, has an internal DTD

@@ -137,7 +137,8 @@ std::map<std::string, Call> InstallFakes() {
       FAKE(getFileSize), FAKE(readFile),        FAKE(writeFile),
       FAKE(closeHandle), FAKE(moveFile),        FAKE(deleteFile),
       FAKE(getFullPathName), FAKE(setConsoleCtrlHandler),
-      FAKE(createDirectory), FAKE(loadLibrary), FAKE(getProcAddress),
+      FAKE(createDirectory), FAKE(findFirstFile), FAKE(findNextFile),
+      FAKE(findClose),
 #else
       FAKE(open),   FAKE(fstat),  FAKE(pread),     FAKE(write),
       FAKE(close),  FAKE(dup),    FAKE(rename),    FAKE(unlink),

@@ -55,3 +55,6 @@ if [ "$set_of" = all ] && ! locale -a 2>/dev/null | grep -qix 'en_US.utf8'; then
     echo 'en_US.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
   as_root locale-gen
 fi
+if [ "$set_of" = all ]; then
+  sh "$(dirname "$0")/mingw-expat.sh"
+fi

@@ -26,7 +26,7 @@ for exe in $programs d88info; do
   for dll in $dlls; do
     case $dll in
       KERNEL32.dll|msvcrt.dll|SHELL32.dll) ;;
-      bcrypt.dll|ole32.dll|SHLWAPI.dll|shlwapi.dll)
+      bcrypt.dll)
         [ "$exe" = d88info ] || { echo "$exe.exe needs $dll"; exit 1; } ;;
       *) echo "$exe.exe needs $dll"; exit 1 ;;
     esac

@@ -8,8 +8,12 @@
 
 namespace {
 
-constexpr int kMaxArguments = 64;
-constexpr int kTextSize = 3 * 32768;  // the command line's limit, in UTF-8
+// The command line holds at most 32767 UTF-16 units, and arguments are
+// apart by at least one: at most half as many arguments, and at most three
+// bytes of UTF-8 for each unit (four for a pair) and a NUL for each.
+constexpr int kMaxCommandLine = 32768;
+constexpr int kMaxArguments = kMaxCommandLine / 2 + 1;
+constexpr int kTextSize = 4 * kMaxCommandLine;
 
 char text[kTextSize];
 char* pointers[kMaxArguments + 1];

@@ -4,7 +4,7 @@ const SystemCalls kRealSystemCalls = {
     ::CreateFileW, ::GetFileType,  ::GetFileAttributesW, ::GetFileSizeEx,
     ::ReadFile,    ::WriteFile,    ::CloseHandle,        ::MoveFileExW,
     ::DeleteFileW, ::GetFullPathNameW, ::SetConsoleCtrlHandler,
-    ::CreateDirectoryW, ::LoadLibraryW, ::GetProcAddress,
+    ::CreateDirectoryW, ::FindFirstFileW, ::FindNextFileW, ::FindClose,
 };
 
 SystemCalls systemCalls = kRealSystemCalls;
