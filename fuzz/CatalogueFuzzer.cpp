@@ -1,6 +1,7 @@
 // Fuzzes the catalogues' XML reader: the input is the file. Whatever it
-// holds, the reader ends, gives only NUL-terminated names and values, and
-// either takes the file or refuses it with a line and words.
+// holds, the reader ends, gives only NUL-terminated names and values and
+// each element's end after its start, and either takes the file or refuses
+// it with a line and words.
 
 #include <unistd.h>
 
@@ -9,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/XmlFile.h"
+#include "d88info/XmlFile.h"
 
 namespace {
 
@@ -22,8 +23,8 @@ void Check(bool condition, const char* what) {
 
 class Counter : public XmlElements {
  public:
-  void Element(const char* name, const XmlAttribute* attributes,
-               int count) override {
+  void Start(const char* name, const XmlAttribute* attributes,
+             int count) override {
     Check(name != nullptr && count >= 0, "an element without a name");
     for (int i = 0; i < count; ++i) {
       Check(attributes[i].name != nullptr && attributes[i].value != nullptr,
@@ -31,6 +32,13 @@ class Counter : public XmlElements {
       length += std::strlen(attributes[i].name) + std::strlen(attributes[i].value);
     }
     ++elements;
+  }
+  void Text(const char* text, int size) override {
+    Check(text != nullptr && size >= 0, "text without bytes");
+    length += static_cast<std::size_t>(size);
+  }
+  void End(const char* name) override {
+    Check(name != nullptr && --elements >= 0, "an end without a start");
   }
   long elements = 0;
   std::size_t length = 0;
@@ -49,9 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data,
   Counter counter;
   XmlRefusal refusal;
   if (!ReadXmlFile(path.c_str(), counter, refusal)) {
-    Check(refusal.line >= 1, "a refusal without a line");
-    Check(std::memchr(refusal.words, '\0', sizeof refusal.words) != nullptr,
-          "words without an end");
+    Check(refusal.line >= 1 || refusal.error.reason != SystemError::Reason::kNone,
+          "a refusal without a line or a reason");
+    Check(refusal.line == 0 || !refusal.words.empty(), "a refusal without words");
   }
   return 0;
 }

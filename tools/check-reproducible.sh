@@ -13,10 +13,13 @@ first=$(mktemp -d /tmp/d88rip-first.XXXXXX)
 second=$(mktemp -d /dev/shm/d88rip-second.XXXXXX)
 trap 'rm -rf "$first" "$second"' EXIT
 
-# The source as it stands: tracked and new files, without build folders.
+# The source as it stands: tracked and new files, without build folders;
+# and expat built for Windows (deps/mingw-w64), which the Windows programs
+# link as the Linux ones link the system's libraries.
 copy() {
   (cd "$top" && git ls-files -z --cached --others --exclude-standard |
      xargs -0 tar -cf -) | tar -xf - -C "$1"
+  (cd "$top" && tar -cf - deps/mingw-w64) | tar -xf - -C "$1"
 }
 copy "$first"
 copy "$second"
