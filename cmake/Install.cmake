@@ -2,7 +2,7 @@
 #   programs       the programs: each title's ripper and d88info
 #   manual         their man pages (not on Windows)
 #   documentation  README.md and LICENSE; on Windows the users' guides,
-#                  README.txt and LICENSE.txt
+#                  README.txt, LICENSE.txt and expat's LICENSE-expat.txt
 #   debian         the changelog and copyright file a Debian package needs;
 #                  only the .deb takes them, never a plain install
 # Folders made by an install or a package are rwxr-xr-x whatever the umask.
@@ -11,7 +11,7 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE
 if(WIN32)
   # A folder to unpack anywhere, for users: the programs, a guide to each
   # rendered from its man page (one source, so they never drift), a short
-  # README.txt and the licence, the text files with Windows' line ends.
+  # README.txt and the licences, the text files with Windows' line ends.
   install(TARGETS ${D88RIP_RIPPERS} d88info RUNTIME DESTINATION .
           COMPONENT programs)
   # Each guide's SEE ALSO names link the guides beside it.
@@ -39,8 +39,12 @@ if(WIN32)
   configure_file(cmake/windows/README.txt.in README.txt @ONLY
     NEWLINE_STYLE CRLF)
   configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  # d88info links expat: its licence notice goes beside the programs'.
+  configure_file(${D88RIP_MINGW_DEPS}/share/licenses/expat/COPYING
+    LICENSE-expat.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${guides} ${CMAKE_CURRENT_BINARY_DIR}/README.txt
           ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt
+          ${CMAKE_CURRENT_BINARY_DIR}/LICENSE-expat.txt
           DESTINATION . COMPONENT documentation)
   return()
 endif()

@@ -10,10 +10,12 @@
 
 const char* const kUsage =
     "Usage: d88info [--tracks] [--map] [--hash] [--dat FILE]...\n"
-    "               [--split FOLDER] IMAGE\n"
+    "               [--split FOLDER] IMAGE...\n"
     "       d88info --help | --version\n"
-    "Lists the disks of a D88 image: number, name, media type, write\n"
-    "protection, tracks present and boot sector bytes 3..10.\n"
+    "Lists the disks of D88 images: number, name, media type, write\n"
+    "protection, tracks present and boot sector bytes 3..10. Given several\n"
+    "images, it takes each in turn as it would alone, each line of the\n"
+    "listing after the image's path and \": \".\n"
     "  --tracks  also lists every present track with the ID fields (C.H.R.N,\n"
     "            in hex) of its sectors in file order; a sector the image\n"
     "            records as damaged or deleted has a suffix such as :data-crc\n"
@@ -27,11 +29,13 @@ const char* const kUsage =
     "            data make (the same for copies with other headers)\n"
     "  --dat FILE\n"
     "            also names each disk from a catalogue of known dumps (a\n"
-    "            Logiqx datafile or a software list; may be given again):\n"
-    "            a line \"disk N dat exact NAME\" when the disk is the\n"
-    "            entry's, \"disk N dat header WHAT NAME\" when it is once\n"
-    "            its header's write-protect, name or reserved bytes are\n"
-    "            set as the entry's copy has them, or \"disk N dat none\"\n"
+    "            Logiqx datafile or a software list, read once for all the\n"
+    "            images; may be given again): a line \"disk N dat exact\n"
+    "            NAME\" when the disk is the entry's, \"disk N dat header WHAT\n"
+    "            NAME\" when it is once its header's write-protect, name or\n"
+    "            reserved bytes are set as the entry's copy has them, each\n"
+    "            followed by \"game GAME\" and its description where the\n"
+    "            catalogue gives them; or \"disk N dat none\"\n"
     "  --split FOLDER\n"
     "            also writes each disk as its own file FOLDER/BASE-NN.d88\n"
     "            (BASE: the image's name without its extension; NN: the\n"
@@ -45,12 +49,12 @@ const char* const kUsage =
     "and so does an empty image. At most " D88_TEXT(D88_MAX_DISKS)
     " disks are listed.\n"
     "\n"
-    "Exit status: 0 when the image is whole; 1 when it is empty, ends inside\n"
-    "a disk, ends in bytes that belong to no disk or holds more than "
-    D88_TEXT(D88_MAX_DISKS) "\n"
-    "disks (each named on standard error in one line), cannot be opened or\n"
-    "read, or a piece or standard output could not be written; 2 on a wrong\n"
-    "command line. A closed pipe (| head) ends the listing quietly.\n";
+    "Exit status: 0 when every image is whole; 1 when one is empty, ends\n"
+    "inside a disk, ends in bytes that belong to no disk or holds more than\n"
+    D88_TEXT(D88_MAX_DISKS) " disks (each named on standard error in one line), cannot be\n"
+    "opened or read, a catalogue cannot be read, or a piece or standard\n"
+    "output could not be written; 2 on a wrong command line. A closed pipe\n"
+    "(| head) ends the listing quietly.\n";
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include <expat.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -43,6 +44,23 @@ void Refuse(Reading& reading, const std::string& words) {
       static_cast<int>(XML_GetCurrentLineNumber(reading.parser));
   reading.refusal->words = words;
   XML_StopParser(reading.parser, XML_FALSE);
+}
+
+// "undefined entity &NAME;", the name in ASCII: a byte of UTF-8 beyond it
+// as \xNN, so that the words are the same bytes on every system.
+std::string UndefinedEntity(const std::string& name) {
+  std::string words = "undefined entity &";
+  char escaped[5];
+  for (const char c : name) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7f) {
+      words += c;
+    } else {
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      words += escaped;
+    }
+  }
+  return words + ";";
 }
 
 bool IsPredefined(const std::string& name) {
@@ -166,7 +184,7 @@ std::string WordsFor(const Reading& reading, XML_Error error) {
     case XML_ERROR_UNKNOWN_ENCODING:
       return "unsupported encoding \"" + reading.declaredEncoding + "\"";
     case XML_ERROR_UNDEFINED_ENTITY:
-      return "undefined entity &" + UndefinedEntityName(reading) + ";";
+      return UndefinedEntity(UndefinedEntityName(reading));
     case XML_ERROR_JUNK_AFTER_DOC_ELEMENT: return "junk after the root element";
     case XML_ERROR_TAG_MISMATCH: return "mismatched tag";
     default: break;
@@ -214,7 +232,7 @@ void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   const auto* tag = reinterpret_cast<const unsigned char*>(reading.tag.data());
   FindInRaw(tag, tag + reading.tag.size(), RawForm::kUtf8, finder);
   if (finder.Found()) {
-    Refuse(reading, "undefined entity &" + finder.Name() + ";");
+    Refuse(reading, UndefinedEntity(finder.Name()));
     return;
   }
   reading.attributes.clear();
@@ -255,7 +273,7 @@ void OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*,
 // An entity that expat skips: one with no declaration, in text, under a
 // DOCTYPE that names an external DTD.
 void OnSkippedEntity(void* data, const XML_Char* name, int) {
-  Refuse(*static_cast<Reading*>(data), std::string("undefined entity &") + name + ";");
+  Refuse(*static_cast<Reading*>(data), UndefinedEntity(name));
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ class XmlElements {
 //   no root element           markup but no element
 //   ends inside the document  the file ends with the root element open
 //   internal DTD subset refused
-//   undefined entity &NAME;
+//   undefined entity &NAME;   NAME's bytes beyond ASCII as \xNN
 //   unsupported encoding "NAME"
 //   junk after the root element
 //   mismatched tag

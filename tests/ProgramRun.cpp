@@ -110,6 +110,10 @@ std::string ProgramPath(const std::string& name) {
   if (const char* folder = WindowsFolder()) {
     return (fs::absolute(folder) / (name + ".exe")).string();
   }
+  return LinuxProgramPath(name);
+}
+
+std::string LinuxProgramPath(const std::string& name) {
   return std::string(PROGRAM_DIR) + "/" + name;
 }
 
@@ -181,7 +185,10 @@ RunResult Run(const std::string& program, const std::vector<std::string>& args,
   std::vector<std::string> command = options.wrapper;
   command.push_back(program);
   RunOptions settings = options;
-  if (const char* folder = WindowsFolder()) {
+  const char* folder = WindowsFolder();
+  const bool windowsProgram =
+      program.size() > 4 && program.compare(program.size() - 4, 4, ".exe") == 0;
+  if (folder != nullptr && windowsProgram) {
     command.insert(command.end() - 1, WINE_PROGRAM);
     // The prefix, then the build's settings for wine, separated by spaces.
     std::vector<std::string> wine = {

@@ -34,6 +34,9 @@ class ScratchDir {
 
 // The program file of `name` (a ripper or d88info) under test.
 std::string ProgramPath(const std::string& name);
+// The Linux program of `name` that this build made, also when the
+// programs under test are the Windows ones: to compare their output.
+std::string LinuxProgramPath(const std::string& name);
 // True when the programs under test are the Windows ones.
 bool TestingWindowsPrograms();
 // What the program started from ProgramPath sees as its own name (argv[0]).

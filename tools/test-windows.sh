@@ -61,6 +61,7 @@ expected=$(for program in $programs d88info; do
   echo "$top_folder/$program.html"
 done
 echo "$top_folder/LICENSE.txt"
+echo "$top_folder/LICENSE-expat.txt"
 echo "$top_folder/README.txt")
 expected=$(printf '%s\n' "$expected" | LC_ALL=C sort)
 listing=$(cd "$release" && cmake -E tar tf "$top_folder.zip")
@@ -89,7 +90,7 @@ for guide in $programs; do
   grep -q '&#x8A8D;' "$unpacked/$top_folder/$guide.html" ||
     { echo "$guide.html lacks the Japanese messages"; exit 1; }
 done
-for text in README.txt LICENSE.txt; do
+for text in README.txt LICENSE.txt LICENSE-expat.txt; do
   lines=$(wc -l <"$unpacked/$top_folder/$text")
   crlf=$(grep -c "$(printf '\r')\$" "$unpacked/$top_folder/$text" || [ $? -eq 1 ])
   if [ "$lines" -eq 0 ] || [ "$crlf" -ne "$lines" ]; then
@@ -97,4 +98,4 @@ for text in README.txt LICENSE.txt; do
     exit 1
   fi
 done
-echo "build-windows-release/$top_folder.zip: the programs, their guides, README.txt and LICENSE.txt"
+echo "build-windows-release/$top_folder.zip: the programs, their guides, README.txt and the licences"

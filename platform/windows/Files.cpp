@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <cstring>
+
+#include "platform/Folder.h"
 #include "platform/Primitives.h"
 #include "platform/SystemCalls.h"
 #include "platform/windows/WidePath.h"
@@ -12,9 +15,14 @@ const FileHandle kNoFile = INVALID_HANDLE_VALUE;
 bool CloseFile(FileHandle file) { return systemCalls.closeHandle(file) != 0; }
 
 // A folder does not open as a file, and Windows says only "access denied"
-// of it.
+// of it. A name with a wildcard, a pattern that matched nothing, names no
+// file: it is missing, as a shell's unmatched pattern is.
 FileHandle OpenForReading(const char* path, SystemError& error) {
   static wchar_t wide[kMaxWidePath];
+  if (std::strpbrk(FileNameOf(path), "*?") != nullptr) {
+    error = SystemError{SystemError::Reason::kSystem, ERROR_FILE_NOT_FOUND};
+    return kNoFile;
+  }
   if (!ToWidePath(path, wide)) {
     error = LastSystemError();
     return kNoFile;
