@@ -54,8 +54,10 @@ done <"$work/facts"
 
 # The commands to try next, each run here first, its status its own.
 "$build/d88info" --hash "$samples/$first.d88" >"$work/d88info.out"
+"$build/d88info" "$samples"/*.d88 >"$work/d88info-all.out"
 mkdir "$work/try" && (cd "$work/try" && "$build/$last" "$samples/$last.d88") \
   >"$work/try.out"
 echo "The sample images are in $samples:"
 echo "  $build/d88info --hash $samples/$first.d88"
+echo "  $build/d88info $samples/*.d88   (every image, each line after its path)"
 echo "  $build/$last $samples/$last.d88   (in a folder for its files)"
