@@ -110,7 +110,6 @@ bool D88Image::Close() {
   diskCount = 0;
   unindexedDisks = false;
   unownedBytes = 0;
-  currentDisk = -1;
   mediaType = -1;
   writeProtect = -1;
   ForgetTrackTable();
@@ -143,7 +142,6 @@ void D88Image::ForgetTrackTable() {
 
 void D88Image::ClearCurrentDisk() {
   ForgetTrackTable();
-  currentDisk = -1;
   mediaType = -1;
   writeProtect = -1;
   std::memset(diskName, 0, sizeof diskName);
@@ -176,7 +174,6 @@ bool D88Image::SelectDisk(int index) {
   for (int i = 0; i < kDiskNameLength && header.name[i] != 0; ++i) {
     diskName[i] = static_cast<char>(header.name[i]);
   }
-  currentDisk = index;
   return true;
 }
 
@@ -348,17 +345,50 @@ void D88Image::WalkListing(int track, Visit visit) {
   }
 }
 
-int D88Image::ReadSectorIds(int track, unsigned char* dest, int limit) {
-  int written = 0;
-  WalkListing(track, [&](const D88SectorHeader& header, long long, long long) {
-    if (written >= limit || written > INT_MAX - 4) return false;
-    dest[written++] = header.c;
-    dest[written++] = header.h;
-    dest[written++] = header.r;
-    dest[written++] = header.n;
-    return true;
-  });
-  return written;
+bool D88Image::FindTrackCut(TrackCut& cut) {
+  constexpr int kMostCounted = 255;
+  // A size field too small for a header declares no tracks: what follows
+  // the header belongs to no disk.
+  if (!file.IsOpen() || diskSize < kHeaderSize ||
+      diskEnd < static_cast<long long>(diskOffset) + diskSize) {
+    return false;
+  }
+  for (int track = 0; track < kTrackCount; ++track) {
+    const int offset = trackOffsets[track];
+    if (offset <= 0) continue;
+    // A first record that does not begin whole within the disk: nothing
+    // of the track is there.
+    if (offset > diskSize - kSectorHeaderSize) {
+      cut = {track, true, 0, 0};
+      return true;
+    }
+    const long long start = static_cast<long long>(diskOffset) + offset;
+    // A listing that ends where another track's records begin is not cut.
+    if (ListingEnd(start) < diskEnd) continue;
+    int whole = 0;
+    int count = 0;
+    bool atEnd = false;
+    WalkListing(track, [&](const D88SectorHeader& header, long long position,
+                           long long end) {
+      if (whole == 0) count = ReadLe16(header.sectorCount);
+      if (position + ReadLe16(header.dataSize) > end) {
+        atEnd = true;
+        return false;
+      }
+      ++whole;
+      // The listing ends here by its count, or goes on if the next
+      // header fits before the end.
+      atEnd = whole != ReadLe16(header.sectorCount) &&
+              position + ReadLe16(header.dataSize) + kSectorHeaderSize > end;
+      return true;
+    });
+    if (file.ReadFailed()) return false;
+    if (atEnd && count > 0 && count <= kMostCounted && whole < count) {
+      cut = {track, false, whole, count};
+      return true;
+    }
+  }
+  return false;
 }
 
 int D88Image::VisitSectors(int track, SectorVisitor& visitor) {

@@ -126,6 +126,21 @@ class D88Image {
   // when it finds none.
   bool FindSector(int track, int c, int h, int r, int n, SectorInfo& sector);
 
+  // Where the current disk's declared end cuts its tracks, for a disk that
+  // the file holds whole and whose size field holds its header: the
+  // lowest-index present track (of the table as
+  // the listing takes it) that the table places at or past that end, or
+  // whose records (as the listing walks them) stop there before the
+  // sector count of their first record, a count from 1 to 255 (a
+  // byte-swapped count is no count). Gives false when no track is cut.
+  struct TrackCut {
+    int track = -1;
+    bool before = false;  // the track begins at or past the end
+    int whole = 0;        // else: the records that lie whole within it
+    int count = 0;        // and the count its first record gives
+  };
+  bool FindTrackCut(TrackCut& cut);
+
   // Looks at the sectors whose data a ReadSectors run from (c, h, r, n)
   // puts into bytes `from` to `to` (exclusive) of its destination, and
   // gives the first that the image records as a read error. Gives false
@@ -135,26 +150,19 @@ class D88Image {
 
   // What the last SelectDisk loaded: the disk's name (at most 16
   // characters; empty before the first SelectDisk and after one that
-  // failed, kept by Close and Open), its media type byte, its write-protect
-  // byte and its index (each -1 when no disk is current).
+  // failed, kept by Close and Open), its media type byte and its
+  // write-protect byte (each -1 when no disk is current).
   const char* GetDiskName() const { return diskName; }
   int GetMediaType() const { return mediaType; }
   int GetWriteProtect() const { return writeProtect; }
-  int GetCurrentDisk() const { return currentDisk; }
 
-  // Writes the C, H, R, N bytes of each sector of `track`, 4 bytes per
-  // sector in the order the records lie in the file, starting an entry
-  // whenever fewer than `limit` bytes have been written (so `dest` must
-  // hold `limit` rounded up to a multiple of 4). Unlike the sector lookup,
-  // the listing goes on past a header whose sector count is 0; it ends
-  // where the next track's records or the next disk begin. Gives the bytes
-  // written.
-  int ReadSectorIds(int track, unsigned char* dest, int limit);
-
-  // Gives each record of the track's listing (the records ReadSectorIds
-  // lists, in the same order) to `visitor`, until it gives false or the
-  // listing ends; there is no limit on their number. Gives how many it
-  // took (those before the one it refused).
+  // Gives each record of the track's listing, in the order the records lie
+  // in the file, to `visitor`, until it gives false or the listing ends;
+  // there is no limit on their number. Unlike the sector lookup, the
+  // listing goes on past a header whose sector count is 0; it ends where
+  // the next track's records or the disk begin, or at a header whose count
+  // minus 1 is its index. Gives how many it took (those before the one it
+  // refused).
   int VisitSectors(int track, SectorVisitor& visitor);
 
   // The same, for any callable taking a const SectorRecord& and giving
@@ -197,7 +205,6 @@ class D88Image {
 
   BlockReader file;
   TrackWalk walk;
-  int currentDisk = -1;
   int diskCount = 0;
   int firstSector = 1;
   int lastSector = 16;

@@ -127,9 +127,10 @@ void ReportRefused(int code, const char* given) {
 
 bool ParseArguments(int argc, char** argv, Options& options) {
   // Messages are this program's own (opterr), and a missing argument is
-  // told from an unknown option (the leading ':').
+  // told from an unknown option (the leading ':'). An optind of 0 starts
+  // afresh, also for a caller that runs the program more than once.
   opterr = 0;
-  optind = 1;
+  optind = 0;
   for (;;) {
     optopt = 0;
     const int code = getopt_long(argc, argv, ":", kOptions, nullptr);

@@ -50,6 +50,10 @@ struct DiskReport {
   bool matched = false;     // --dat: the entries it matches, none for none
   std::vector<DatMatch> matches;
 
+  // Where the disk's declared end cuts its tracks, when the file holds it
+  // whole (track -1: none).
+  D88Image::TrackCut trackCut;
+
   std::vector<TrackIds> trackIds;  // --tracks
   std::vector<TrackMap> trackMap;  // --map
 
@@ -68,6 +72,8 @@ struct Problem {
     kReadFailed,      // error
     kEmpty,
     kEndsInsideDisk,  // disk, present, declared
+    kEndsInsideTrack, // disk, track, whole, count
+    kEndsBeforeTrack, // disk, track
     kPastLimit,       // disks past the 64th
     kUnownedBytes,    // bytes
     kWriteFailed,     // disk, failure (said right after that disk's lines)
@@ -79,6 +85,9 @@ struct Problem {
   long long present = 0;
   long long declared = 0;
   long long bytes = 0;
+  int track = -1;
+  int whole = 0;
+  int count = 0;
   SystemError error;
   WriteFailure failure;
 };

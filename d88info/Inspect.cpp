@@ -67,7 +67,8 @@ bool ListDisk(D88Image& image, int index, DiskReport& disk) {
   disk.hasBoot = bootBytes > 0;
   disk.boot.assign(reinterpret_cast<const char*>(boot) + kBootIdOffset,
                    static_cast<std::size_t>(bootBytes));
-  return true;
+  image.FindTrackCut(disk.trackCut);
+  return !image.ReadFailed();
 }
 
 // --tracks: each present track's records, until a read fails.
@@ -226,20 +227,27 @@ PassOutcome PassOverDisk(D88Image& image, const InspectOptions& options,
 }
 
 // Names what keeps the image from being whole: empty, ending inside a
-// disk, ending in bytes that belong to no disk, or holding disks past the
-// limit.
+// disk or inside a disk's tracks, ending in bytes that belong to no disk,
+// or holding disks past the limit.
 void FindWhatTheImageLacks(const D88Image& image, ImageReport& report) {
   if (image.IsEmpty()) {
     report.problems.emplace_back(Problem::Kind::kEmpty);
     return;
   }
-  for (int index = 0; index < image.GetDiskCount(); ++index) {
-    int present = 0;
-    int declared = 0;
-    if (image.GetDiskExtent(index, present, declared) && present < declared) {
-      Problem problem(Problem::Kind::kEndsInsideDisk, index);
-      problem.present = present;
-      problem.declared = declared;
+  for (const DiskReport& disk : report.disks) {
+    const D88Image::TrackCut& cut = disk.trackCut;
+    if (disk.present < disk.declared) {
+      Problem problem(Problem::Kind::kEndsInsideDisk, disk.index);
+      problem.present = disk.present;
+      problem.declared = disk.declared;
+      report.problems.push_back(problem);
+    } else if (cut.track >= 0) {
+      Problem problem(cut.before ? Problem::Kind::kEndsBeforeTrack
+                                 : Problem::Kind::kEndsInsideTrack,
+                      disk.index);
+      problem.track = cut.track;
+      problem.whole = cut.whole;
+      problem.count = cut.count;
       report.problems.push_back(problem);
     }
   }
@@ -311,9 +319,13 @@ ImageReport InspectImage(D88Image& image, const char* path,
 }
 
 bool PlanImage(D88Image& image, const char* path, const Catalogue* catalogue,
-               std::vector<ExactName>& names, SystemError& error) {
+               std::vector<ExactName>& names, PlanFailure& failure) {
   names.clear();
-  if (!image.Open(path)) return true;
+  failure = PlanFailure();
+  if (!image.Open(path)) {
+    failure = {true, false, image.GetFileError()};
+    return false;
+  }
   for (int index = 0; index < image.GetDiskCount() && !image.ReadFailed();
        ++index) {
     ExactName name;
@@ -331,17 +343,19 @@ bool PlanImage(D88Image& image, const char* path, const Catalogue* catalogue,
     }
     names.push_back(name);
   }
-  error = image.GetFileError();
-  return !image.ReadFailed();
+  if (!image.ReadFailed()) return true;
+  failure = {true, true, image.GetFileError()};
+  return false;
 }
 
-ImageReport UnreadImage(const char* path, const SystemError& error) {
+ImageReport UnplannedImage(const char* path, const PlanFailure& failure) {
   ImageReport report;
   report.path = path;
-  report.opened = true;
-  report.readFailed = true;
-  Problem problem(Problem::Kind::kReadFailed);
-  problem.error = error;
+  report.opened = failure.opened;
+  report.readFailed = failure.opened;
+  Problem problem(failure.opened ? Problem::Kind::kReadFailed
+                                 : Problem::Kind::kOpenFailed);
+  problem.error = failure.error;
   report.problems.push_back(problem);
   return report;
 }

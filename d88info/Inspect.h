@@ -24,14 +24,23 @@ ImageReport InspectImage(D88Image& image, const char* path,
                          const InspectOptions& options,
                          const std::vector<PieceName>& pieceNames);
 
+// Why an image could not be planned: it could not be opened, or a read
+// of it failed.
+struct PlanFailure {
+  bool failed = false;
+  bool opened = false;
+  SystemError error;
+};
+
 // With --split, before any piece is written: one entry in `names` for
 // each disk of the image at `path` and, with a catalogue, whether the disk
-// is exactly one of its entries and the first such entry's name. An image
-// that cannot be opened has none. Gives false when a read of the image
-// failed, with `error` saying why.
+// is exactly one of its entries and the first such entry's name. Gives
+// false when the image cannot be opened or a read of it failed, with
+// `failure` saying why.
 bool PlanImage(D88Image& image, const char* path, const Catalogue* catalogue,
-               std::vector<ExactName>& names, SystemError& error);
+               std::vector<ExactName>& names, PlanFailure& failure);
 
-// The report of an image whose read failed while its pieces were planned:
-// it is named and not read again.
-ImageReport UnreadImage(const char* path, const SystemError& error);
+// The report of an image that could not be planned: it is named as it
+// failed then and not opened again, so that no piece goes by a name that
+// was not planned.
+ImageReport UnplannedImage(const char* path, const PlanFailure& failure);

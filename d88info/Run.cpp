@@ -44,18 +44,16 @@ int Finish(int status, bool splitting) {
 // With --split, before any image is listed: each piece's name, chosen
 // over every disk of the run (with --dat, from the catalogue's exact
 // entries), and the folder, made once when any image holds a disk. An
-// image whose read fails here is not read again (`unread`). Gives false
-// when the folder cannot be made.
+// image that cannot be opened or read here is not opened again
+// (`failures`). Gives false when the folder cannot be made.
 bool PlanPieces(const Options& options, const std::vector<const char*>& images,
                 const Catalogue* catalogue,
                 std::vector<std::vector<PieceName>>& names,
-                std::vector<SystemError>& unread) {
+                std::vector<PlanFailure>& failures) {
   std::vector<std::vector<ExactName>> exact(images.size());
   bool anyDisk = false;
   for (std::size_t i = 0; i < images.size(); ++i) {
-    SystemError error;
-    if (!PlanImage(image, images[i], catalogue, exact[i], error)) {
-      unread[i] = error;
+    if (!PlanImage(image, images[i], catalogue, exact[i], failures[i])) {
       exact[i].clear();
     }
     anyDisk = anyDisk || !exact[i].empty();
@@ -105,12 +103,12 @@ int RunD88Info(int argc, char** argv) {
   }
   const Catalogue* dat = options.catalogues.empty() ? nullptr : &catalogue;
   std::vector<std::vector<PieceName>> names(images.size());
-  std::vector<SystemError> unread(images.size());
+  std::vector<PlanFailure> unplanned(images.size());
   if (splitting) {
     // Files are written whole or not at all, also when interrupted.
     RemoveTemporaryOnInterruption();
     ReportFailedWritesAsErrors();
-    if (!PlanPieces(options, images, dat, names, unread)) return kExitFailed;
+    if (!PlanPieces(options, images, dat, names, unplanned)) return kExitFailed;
   }
   const InspectOptions inspect{options.listTracks, options.drawMap,
                                options.hash, dat, options.splitFolder};
@@ -120,8 +118,8 @@ int RunD88Info(int argc, char** argv) {
     // Nothing more reaches a reader that is gone; pieces are still written.
     if (!splitting && StandardOutputClosed()) break;
     const ImageReport report =
-        unread[i].reason != SystemError::Reason::kNone
-            ? UnreadImage(images[i], unread[i])
+        unplanned[i].failed
+            ? UnplannedImage(images[i], unplanned[i])
             : InspectImage(image, images[i], inspect, names[i]);
     RenderText(report, text);
     if (report.Status() != kExitOk) status = kExitFailed;

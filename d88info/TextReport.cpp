@@ -115,6 +115,13 @@ void AddName(ConsoleLine& line, const std::string& name) {
   line.Add("%s\"", text.c_str());
 }
 
+// "N bytes that belong to no disk", or "1 byte that belongs ...".
+std::string UnownedBytes(long long bytes) {
+  return std::to_string(bytes) +
+         (bytes == 1 ? " byte that belongs" : " bytes that belong") +
+         " to no disk";
+}
+
 // The header parts a match set: "write-protect,name,reserved".
 std::string PartsText(unsigned parts) {
   std::string text;
@@ -265,6 +272,17 @@ void RenderProblem(const Problem& problem, const ImageReport& report,
       PrintFormat(ConsoleStream::kErr, "ends inside disk %d (%lld of %lld bytes)\n",
                   problem.disk + 1, problem.present, problem.declared);
       break;
+    case Problem::Kind::kEndsInsideTrack:
+      BeginFileLine(report.path);
+      PrintFormat(ConsoleStream::kErr,
+                  "ends inside track %d of disk %d (%d of %d sectors)\n",
+                  problem.track, problem.disk + 1, problem.whole, problem.count);
+      break;
+    case Problem::Kind::kEndsBeforeTrack:
+      BeginFileLine(report.path);
+      PrintFormat(ConsoleStream::kErr, "ends before track %d of disk %d\n",
+                  problem.track, problem.disk + 1);
+      break;
     case Problem::Kind::kPastLimit:
       BeginLine(options, report.path);
       PrintFormat(ConsoleStream::kErr,
@@ -275,9 +293,8 @@ void RenderProblem(const Problem& problem, const ImageReport& report,
       break;
     case Problem::Kind::kUnownedBytes:
       BeginFileLine(report.path);
-      PrintFormat(ConsoleStream::kErr,
-                  "ends with %lld bytes that belong to no disk\n",
-                  problem.bytes);
+      PrintFormat(ConsoleStream::kErr, "ends with %s\n",
+                  UnownedBytes(problem.bytes).c_str());
       break;
     case Problem::Kind::kCryptoFailed:
       BeginLine(options, report.path);
@@ -319,8 +336,7 @@ void RenderText(const ImageReport& report, const TextOptions& options) {
   for (const DiskReport& disk : report.disks) RenderDisk(disk, report, options);
   if (report.unownedBytes > 0) {
     OutputLine line(options, report.path);
-    line->Add("image ends with %lld bytes that belong to no disk",
-              report.unownedBytes);
+    line->Add("image ends with %s", UnownedBytes(report.unownedBytes).c_str());
     line->End();
   }
   for (const Problem& problem : report.problems) {

@@ -14,7 +14,8 @@
 
 namespace {
 
-// Longest message: a fixed text with an output name of at most 260 bytes.
+// The longest text one message converts for a terminal: a fixed text with
+// a name or a path in it fits.
 constexpr int kMaxMessage = kMaxConsoleMessage;
 
 bool setUp = false;

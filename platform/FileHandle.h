@@ -2,8 +2,7 @@
 
 // The system's handle of an open file, the value that stands for none, and
 // its close, defined once per system (platform/posix/Files.cpp,
-// platform/windows/Files.cpp). The one test of the system in a header
-// here besides the call table's: the handle's type is the system's.
+// platform/windows/Files.cpp); the handle's type is the system's.
 #ifdef _WIN32
 using FileHandle = void*;  // a HANDLE
 #else

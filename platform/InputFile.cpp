@@ -54,7 +54,15 @@ int InputFile::ReadAt(long long position, unsigned char* dest, int length) {
       failed = true;
       break;
     }
-    if (got == 0) break;  // the end of the file
+    if (got == 0) {
+      // The end of the file, where it was when opened; before that, the
+      // file has shrunk since, and what is missing is no end of the data.
+      if (position + done < size && !failed) {
+        error = SystemError{SystemError::Reason::kShrunk, 0};
+        failed = true;
+      }
+      break;
+    }
     done += got;
   }
   return done;

@@ -27,7 +27,9 @@ class InputFile {
 
   // Copies up to `length` bytes at `position` into `dest`; gives how many
   // arrived. Interrupted and short reads are retried, so fewer than
-  // `length` means the end of the file, or a failure when Failed() says so.
+  // `length` means the end of the file, or a failure when Failed() says so:
+  // a read that fails, or a file that ends before the size it had when it
+  // was opened (it shrank while read, kShrunk).
   int ReadAt(long long position, unsigned char* dest, int length);
 
   // True once a read has failed since Open.

@@ -4,7 +4,7 @@
 // set to the real calls and that a test may replace, entry by entry, to
 // make any call fail, come up short or be interrupted. Only platform/ and
 // its tests include this. The table's members are each system's own
-// calls: the one other test of the system in a header here.
+// calls.
 
 #ifdef _WIN32
 #include <windows.h>

@@ -9,6 +9,7 @@ struct SystemError {
     kNotRegularFile,  // a FIFO, a device, a socket
     kTooLong,         // a path longer than the programs make
     kNotFolder,       // a file stands where a folder should be
+    kShrunk,          // the file ended before the size it had when opened
   };
   Reason reason = Reason::kNone;
   // errno on POSIX systems, GetLastError() on Windows.

@@ -90,15 +90,7 @@ constexpr const char* kUnownedBytesFormat =
 constexpr const char* kImageEmpty =
     "\x83\x43\x83\x81\x81\x5b\x83\x57\x82\xcd\x8b\xf3\x82\xc5\x82\xb7.\n";
 
-// Every sector the rippers read, the boot sector included, is 512 bytes
-// (N 2).
-constexpr int kSizeCode = 2;
-constexpr int kBootSectorSize = 512;
 constexpr int kBootBytesNeeded = kBootDigitOffset + 1;
-
-// Every disk of both titles has sectors 1..9 on each track side.
-constexpr int kFirstSector = 1;
-constexpr int kLastSector = 9;
 
 constexpr int kNameBufferSize = 260;
 constexpr int kStatusTextSize = 64;
@@ -184,26 +176,26 @@ const DiskRecipe* FindRecipe(const TitleProfile& profile, char digit) {
   return nullptr;
 }
 
-void CutSeries(const FileSeries& series, WalkTally& tally) {
+void CutSeries(const FileSeries& series, int n, WalkTally& tally) {
   for (int k = 0; series.rows[k].r != 0 && !tally.readFailed; ++k) {
     const SeriesRow& row = series.rows[k];
     char name[kNameBufferSize];
     std::snprintf(name, sizeof name, series.nameFormat, k);
-    tally.Add(CutFileOutcome(name, row.track, row.track >> 1, row.track & 1,
-                             row.r, kSizeCode, 0, row.size));
+    tally.Add(CutFile(name, row.track, row.track >> 1, row.track & 1, row.r, n,
+                      row.size));
   }
 }
 
-void RunRecipe(const DiskRecipe& recipe, WalkTally& tally) {
+void RunRecipe(const DiskRecipe& recipe, int n, WalkTally& tally) {
   PrintText(ConsoleStream::kOut, recipe.message);
   for (const RecipeStep& step : recipe.steps) {
     if (tally.readFailed) break;
     if (step.file != nullptr) {
       const SingleFile& file = *step.file;
-      tally.Add(CutFileOutcome(file.name, file.track, file.c, file.h, file.r,
-                               kSizeCode, 0, file.size));
+      tally.Add(CutFile(file.name, file.track, file.c, file.h, file.r, n,
+                        file.size));
     } else if (step.series != nullptr) {
-      CutSeries(*step.series, tally);
+      CutSeries(*step.series, n, tally);
     } else {
       break;
     }
@@ -212,8 +204,9 @@ void RunRecipe(const DiskRecipe& recipe, WalkTally& tally) {
 
 // Recognises the current disk by its boot sector and cuts its files.
 void IdentifyAndRip(const TitleProfile& profile, WalkTally& tally) {
-  const int got = image.ReadSector(kBootTrack, 0, 0, kBootSectorR, kSizeCode,
-                                   TransferBuffer, kBootSectorSize);
+  const int n = profile.layout.sizeCode;
+  const int got = image.ReadSector(kBootTrack, 0, 0, kBootSectorR, n,
+                                   TransferBuffer, 128 << n);
   // Also a failed read of the disk's header, which left no disk current.
   if (image.ReadFailed()) {
     tally.readFailed = true;
@@ -227,7 +220,7 @@ void IdentifyAndRip(const TitleProfile& profile, WalkTally& tally) {
   } else if (SignatureIs(boot, profile.signature)) {
     const DiskRecipe* recipe =
         FindRecipe(profile, static_cast<char>(boot[kBootDigitOffset]));
-    if (recipe != nullptr) RunRecipe(*recipe, tally);
+    if (recipe != nullptr) RunRecipe(*recipe, n, tally);
   } else if (SignatureIs(boot, profile.userSignature)) {
     PrintText(ConsoleStream::kOut, kUserDiskFound);
   } else {
@@ -237,21 +230,16 @@ void IdentifyAndRip(const TitleProfile& profile, WalkTally& tally) {
 
 }  // namespace
 
-unsigned CutFileOutcome(const char* name, int track, int c, int h, int r,
-                        int n, int skip, int size) {
-  const bool fits =
-      skip >= 0 && size >= 0 && skip <= kTransferBufferSize - size;
+unsigned CutFile(const char* name, int track, int c, int h, int r, int n,
+                 int size) {
+  const bool fits = size >= 0 && size <= kTransferBufferSize;
   const int got =
-      fits ? image.ReadSectors(track, c, h, r, n, TransferBuffer, skip + size)
-           : 0;
-  int available = got - skip;
-  if (available < 0) available = 0;
-  if (available > size) available = size;
+      fits ? image.ReadSectors(track, c, h, r, n, TransferBuffer, size) : 0;
+  const int available = got < size ? got : size;
   // Only sectors whose bytes go into the file count.
   SectorInfo damaged;
   const bool hasReadError =
-      got > 0 && image.FindReadError(track, c, h, r, n, skip,
-                                     skip + available, damaged);
+      got > 0 && image.FindReadError(track, c, h, r, n, 0, available, damaged);
   // What a failed read of the image cut short is no file to keep.
   if (image.ReadFailed()) return kCutReadFailed;
   if (got == 0) {
@@ -263,7 +251,7 @@ unsigned CutFileOutcome(const char* name, int track, int c, int h, int r,
   PrintFormat(ConsoleStream::kOut, kCuttingFormat, name);
   SystemError error;
   const bool written =
-      WriteFileReplacing(name, TransferBuffer + skip, available, error);
+      WriteFileReplacing(name, TransferBuffer, available, error);
   if (available < size) {
     PrintFormat(ConsoleStream::kErr, kIncompleteFormat, name, available, size);
     outcome |= kCutIncomplete;
@@ -278,12 +266,6 @@ unsigned CutFileOutcome(const char* name, int track, int c, int h, int r,
     outcome |= kCutWriteFailed;
   }
   return outcome;
-}
-
-bool CutFile(const char* name, int track, int c, int h, int r, int n,
-             int skip, int size) {
-  const unsigned outcome = CutFileOutcome(name, track, c, h, r, n, skip, size);
-  return (outcome & (kCutMissing | kCutWriteFailed | kCutReadFailed)) == 0;
 }
 
 namespace {
@@ -358,7 +340,7 @@ int Run(const TitleProfile& profile, int argc, char** argv) {
   // A failed read ends the walk; the files cut before it stay.
   for (int i = 0; i < image.GetDiskCount() && !tally.readFailed; ++i) {
     image.SelectDisk(i);
-    image.SetSectorRange(kFirstSector, kLastSector);
+    image.SetSectorRange(profile.layout.firstSector, profile.layout.lastSector);
     IdentifyAndRip(profile, tally);
   }
   bool failed = tally.failed;

@@ -35,20 +35,15 @@ enum CutOutcome : unsigned {
   kCutReadFailed = 1 << 4,         // a read of the image failed
 };
 
-// Reads skip + size bytes of the current disk starting at sector
-// (track, c, h, r, n) and writes the `size` bytes after the first `skip` to
-// the file `name`, replacing it whole. Prints the cutting line first, then
-// names on standard error what went wrong, and gives what became of the
-// file. A missing first sector makes no file; a partial read writes what
-// arrived; a file cut from a sector that the image records as unreadable
-// is written and named with the first such sector; a failed read of the
-// image makes no file and prints nothing (the caller reports it and ends
-// the walk). A cut that does not fit the transfer buffer is missing.
-unsigned CutFileOutcome(const char* name, int track, int c, int h, int r,
-                        int n, int skip, int size);
-
-// The same cut; gives true when the file was written (whole, incomplete or
-// from a damaged sector), false when it is missing, could not be written
-// or a read of the image failed.
-bool CutFile(const char* name, int track, int c, int h, int r, int n,
-             int skip, int size);
+// Reads `size` bytes of the current disk starting at sector
+// (track, c, h, r, n), through the sectors that follow it, and writes them
+// to the file `name`, replacing it whole. Prints the cutting line first,
+// then names on standard error what went wrong, and gives what became of
+// the file. A missing first sector makes no file; a partial read writes
+// what arrived; a file cut from a sector that the image records as
+// unreadable is written and named with the first such sector; a failed
+// read of the image makes no file and prints nothing (the caller reports
+// it and ends the walk). A cut that does not fit the transfer buffer is
+// missing.
+unsigned CutFile(const char* name, int track, int c, int h, int r, int n,
+                 int size);

@@ -51,9 +51,20 @@ struct DiskRecipe {
   RecipeStep steps[kMaxRecipeSteps];
 };
 
+// How the title's disks are laid out: every track side holds sectors
+// firstSector to lastSector, each of size code sizeCode (128 << sizeCode
+// bytes), the boot sector included. A file that runs past a side's last
+// sector goes on with the next side's first.
+struct DiskLayout {
+  int firstSector;
+  int lastSector;
+  int sizeCode;
+};
+
 struct TitleProfile {
   const char* signature;      // kBootSignatureLength bytes, no terminator
   const char* userSignature;  // kBootSignatureLength bytes
+  DiskLayout layout;
   const DiskRecipe* recipes;
   int recipeCount;
   const char* program;        // the program's name, for --help and --version

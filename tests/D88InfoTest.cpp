@@ -120,6 +120,9 @@ TEST_F(D88Info, DamagedAndVariantImagesAreListedAsFarAsTheyGo) {
     std::string err;  // after "d88info: IMAGE: "
   } lost[] = {
       {{}, "image disks 0\nimage empty\n", "image is empty\n"},
+      {Bytes(1, 0),
+       "image disks 0\nimage ends with 1 byte that belongs to no disk\n",
+       "ends with 1 byte that belongs to no disk\n"},
       {Bytes(300, 0),
        "image disks 0\nimage ends with 300 bytes that belong to no disk\n",
        "ends with 300 bytes that belong to no disk\n"},
@@ -426,6 +429,90 @@ TEST_F(D88Info, ExitStatusTellsWhetherTheImageIsWhole) {
     EXPECT_EQ(result.status, file.err.empty() ? 0 : 1) << file.name;
     EXPECT_EQ(result.err,
               file.err.empty() ? "" : "d88info: " + file.name + ": " + file.err + "\n");
+  }
+}
+
+// A disk whose size field is set to where a copy was cut short inside its
+// tracks, as a real disk cut before its last track and after one and all
+// but one of that track's records, alone and followed by a whole disk:
+// the lowest track cut is named on standard error and the status is 1;
+// the listing is as it was. A track's records that end where another's
+// begin, byte-swapped counts and a 672-byte header are whole.
+TEST_F(D88Info, ADiskCutInsideItsTracksIsNamed) {
+  // A 2D disk as other tools write it: 80 track sides of 16 sectors of
+  // 256 bytes; and the real ones beside the sources, where they are.
+  DiskSpec spec;
+  for (int track = 0; track < 80; ++track) {
+    for (int r = 1; r <= 16; ++r) {
+      d88build::SectorRecord record;
+      record.c = static_cast<std::uint8_t>(track >> 1);
+      record.h = static_cast<std::uint8_t>(track & 1);
+      record.r = static_cast<std::uint8_t>(r);
+      record.n = 1;
+      record.data.assign(256, static_cast<std::uint8_t>(track + r));
+      spec.tracks[track].push_back(record);
+    }
+  }
+  std::vector<Bytes> disks = {d88build::BuildDisk(spec)};
+  const fs::path samples = fs::path(SOURCE_DIR) / ".." / "shared" / "d88-samples";
+  if (fs::is_directory(samples)) {
+    for (const auto& entry : fs::directory_iterator(samples)) {
+      if (entry.path().extension() == ".d88") {
+        disks.push_back(progrun::ReadBytes(entry.path()));
+      }
+    }
+  }
+  const std::string path = (dir / "image.d88").string();
+  for (const Bytes& whole : disks) {
+    const auto listing = RunOn(whole);
+    ASSERT_EQ(listing.status, 0) << listing.err;
+    // The last track's offset, and its records of 16 + 256 bytes.
+    const std::size_t last = d88build::kTrackTableOffset + 4 * 79;
+    const std::size_t start = whole[last] | whole[last + 1] << 8 |
+                              whole[last + 2] << 16;
+    for (const int records : {0, 1, 15}) {
+      Bytes cut(whole.begin(), whole.begin() + static_cast<long>(start + 272 * records));
+      d88build::PutLe32(cut, d88build::kDiskSizeOffset,
+                        static_cast<std::uint32_t>(cut.size()));
+      const std::string named =
+          records == 0 ? "ends before track 79 of disk 1\n"
+                       : "ends inside track 79 of disk 1 (" +
+                             std::to_string(records) + " of 16 sectors)\n";
+      for (const bool followed : {false, true}) {
+        Bytes image = cut;
+        if (followed) image.insert(image.end(), whole.begin(), whole.end());
+        const auto result = RunOn(image, {"--tracks"});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "d88info: " + path + ": " + named);
+        // The listing lists what there is of the track.
+        EXPECT_EQ(result.out.find("disk 1 track 79 c 39 h 1 sectors " +
+                                  std::to_string(records) + " ids") !=
+                      std::string::npos,
+                  records > 0);
+      }
+    }
+  }
+  // Counts of more records than the track holds: on the last track, and on
+  // one that ends where the next begins.
+  DiskSpec formatted = d88build::FormattedDisk(3);
+  for (d88build::SectorRecord& record : formatted.tracks[2]) record.sectorCount = 12;
+  DiskSpec early = d88build::FormattedDisk(3);
+  for (d88build::SectorRecord& record : early.tracks[1]) record.sectorCount = 12;
+  DiskSpec swapped = d88build::FormattedDisk(3);
+  for (auto& [track, records] : swapped.tracks) {
+    for (d88build::SectorRecord& record : records) record.sectorCount = 0x0900;
+  }
+  const Bytes counted = d88build::BuildImage({formatted});
+  const auto overCount = RunOn(counted);
+  EXPECT_EQ(overCount.status, 1);
+  EXPECT_EQ(overCount.err, "d88info: " + path +
+                               ": ends inside track 2 of disk 1 (9 of 12 sectors)\n");
+  for (const Bytes& image : {ShortHeaderImage(d88build::FormattedDisk(3)),
+                             d88build::BuildImage({swapped}),
+                             d88build::BuildImage({early})}) {
+    const auto result = RunOn(image);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
   }
 }
 

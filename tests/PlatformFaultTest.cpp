@@ -27,13 +27,16 @@
 #include "platform/OutputFile.h"
 #include "platform/Signals.h"
 #include "platform/SystemCalls.h"
+#include "d88info/Run.h"
+#include "platform/Console.h"
 #include "rip/RunRipper.h"
 #include "titles/pelk/PelkProfile.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-enum class Mode { kCount, kFail, kShort, kInterrupt };
+// kEnd: a read gives no byte and no error, as at the end of the file.
+enum class Mode { kCount, kFail, kShort, kInterrupt, kEnd };
 using Call = void (*)();
 
 struct Injection {
@@ -55,7 +58,7 @@ struct Injection {
 #define ENTRY(member) #member
 #ifdef _WIN32
 const std::string kRead = ENTRY(readFile), kWrite = ENTRY(writeFile),
-                  kClose = ENTRY(closeHandle);
+                  kClose = ENTRY(closeHandle), kRename = ENTRY(moveFile);
 constexpr auto kCloseEntry = &SystemCalls::closeHandle;
 const std::set<std::string> kHarmless = {ENTRY(getFileAttributes),
                                          ENTRY(deleteFile),
@@ -68,16 +71,26 @@ void Shorten(HANDLE&, LPCVOID&, DWORD& n, LPDWORD&, LPOVERLAPPED&) {
   n -= n / 2;
 }
 void Track(BOOL, PHANDLER_ROUTINE routine, BOOL) { handler = routine; }
+bool End(BOOL& result, HANDLE, LPVOID, DWORD, LPDWORD read, LPOVERLAPPED) {
+  *read = 0;
+  result = TRUE;
+  return true;
+}
 #else
 const std::string kRead = ENTRY(pread), kWrite = ENTRY(write),
-                  kClose = ENTRY(close);
+                  kClose = ENTRY(close), kRename = ENTRY(rename);
 constexpr auto kCloseEntry = &SystemCalls::close;
 const std::set<std::string> kHarmless = {ENTRY(dup), ENTRY(unlink),
                                          ENTRY(sigaction), ENTRY(sigprocmask)};
 void Shorten(int&, void*&, size_t& n, off_t&) { n -= n / 2; }
 void Shorten(int&, const void*&, size_t& n) { n -= n / 2; }
+bool End(ssize_t& result, int, void*, size_t, off_t) {
+  result = 0;
+  return true;
+}
 #endif
 template <typename... A> void Shorten(A&...) {}
+template <typename R, typename... A> bool End(R&, A...) { return false; }
 template <typename R, typename... A> void Track(R, A...) {}
 
 template <typename R> R Failure() {
@@ -104,6 +117,8 @@ struct Fake<R (*)(A...), M> {
     if (injection.target == reinterpret_cast<::Call>(&Call) &&
         ++injection.calls >= injection.k && injection.mode != Mode::kCount &&
         (injection.fromKOn || injection.calls == injection.k)) {
+      R ended{};
+      if (injection.mode == Mode::kEnd && End(ended, a...)) return ended;
       if (injection.mode != Mode::kShort) {
         if (Closes()) (kRealSystemCalls.*M)(a...);
         return Failure<R>();
@@ -169,6 +184,40 @@ struct Outcome {
   std::map<std::string, std::string> files;  // what the folder holds
 };
 
+// Runs `run` in `folder` with standard output and error going to files in
+// `root`, and gives its status, what it printed and what the folder then
+// holds (a folder's name ends in '/', its files' as "sub/name").
+template <typename Run>
+Outcome RunCaptured(const fs::path& root, const fs::path& folder, Run run) {
+  fs::current_path(folder);
+  std::fflush(stdout);
+  const int saved[] = {dup(1), dup(2)};
+  for (int fd : {1, 2}) {
+    std::FILE* file =
+        std::fopen((root / std::to_string(fd)).string().c_str(), "wb");
+    dup2(fileno(file), fd);
+    std::fclose(file);
+  }
+  Outcome outcome;
+  outcome.status = run();
+  std::fflush(stdout);
+  for (int fd : {1, 2}) dup2(saved[fd - 1], fd), close(saved[fd - 1]);
+#ifndef _WIN32
+  sigset_t none;  // a failed call that was to unblock them did not
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+#endif
+  fs::current_path(root);
+  outcome.out = ReadAll(root / "1");
+  outcome.err = ReadAll(root / "2");
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name = fs::relative(entry.path(), folder).generic_string();
+    outcome.files[entry.is_directory() ? name + "/" : name] =
+        entry.is_directory() ? std::string() : ReadAll(entry.path());
+  }
+  return outcome;
+}
+
 class PlatformFaults : public ::testing::Test {
  protected:
   // Disk 4 of the first title, whose first file runs on into the next
@@ -210,33 +259,12 @@ class PlatformFaults : public ::testing::Test {
       if (older) std::ofstream(folder / file, std::ios::binary) << kOlder;
     }
     if (older) std::ofstream(folder / kLeftover, std::ios::binary) << kOlder;
-    fs::current_path(folder);
-    std::fflush(stdout);
-    const int saved[] = {dup(1), dup(2)};
-    for (int fd : {1, 2}) {
-      std::FILE* file = std::fopen(
-          (root / std::to_string(fd)).string().c_str(), "wb");
-      dup2(fileno(file), fd);
-      std::fclose(file);
-    }
     std::string argument = image;
     char program[] = "pelkrip";
     char* argv[] = {program, argument.data(), nullptr};
-    Outcome run;
-    run.status = RunRipperWithArguments(kPelkProfile, 2, argv);
-    std::fflush(stdout);
-    for (int fd : {1, 2}) dup2(saved[fd - 1], fd), close(saved[fd - 1]);
-#ifndef _WIN32
-    sigset_t none;  // a failed call that was to unblock them did not
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-#endif
-    fs::current_path(root);
-    run.out = ReadAll(root / "1");
-    run.err = ReadAll(root / "2");
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      run.files[entry.path().filename().string()] = ReadAll(entry.path());
-    }
+    Outcome run = RunCaptured(root, folder, [&] {
+      return RunRipperWithArguments(kPelkProfile, 2, argv);
+    });
     fs::remove_all(folder);
     return run;
   }
@@ -276,8 +304,12 @@ class PlatformFaults : public ::testing::Test {
 };
 
 // Each call of each entry in turn fails (once, and from there on), comes
-// up short, or is interrupted. A short or interrupted call is made good.
-TEST_F(PlatformFaults, EveryCallFailingAnywhereLosesNothing) {
+// up short, is interrupted, or (a read) finds the end of the file early:
+// `run` runs the program, with older files in its folder when told to;
+// `check` judges each run struck.
+template <typename Run, typename Check>
+void StrikeEveryCall(const std::map<std::string, Call>& entries, Run run,
+                     Check check) {
   std::vector<std::pair<std::string, Mode>> rows;
   for (const auto& [entry, fake] : entries) rows.push_back({entry, Mode::kFail});
   for (const std::string& entry : {kRead, kWrite}) {
@@ -286,9 +318,10 @@ TEST_F(PlatformFaults, EveryCallFailingAnywhereLosesNothing) {
     rows.push_back({entry, Mode::kInterrupt});
 #endif
   }
+  rows.push_back({kRead, Mode::kEnd});
   for (const auto& [entry, mode] : rows) {
     injection = Injection{entries.at(entry)};
-    ASSERT_EQ(RunIn(false).status, 0);
+    ASSERT_EQ(run(false).status, 0);
     const long calls = injection.calls;
     for (long k = 1; k <= calls; ++k) {
       for (const bool fromKOn : {false, true}) {
@@ -296,16 +329,139 @@ TEST_F(PlatformFaults, EveryCallFailingAnywhereLosesNothing) {
         SCOPED_TRACE(entry + " mode " + std::to_string(static_cast<int>(mode)) +
                      " call " + std::to_string(k) + (fromKOn ? " on" : ""));
         injection = Injection{entries.at(entry), mode, k, fromKOn};
-        const Outcome run = RunIn(true);
-        ExpectSound(run);
-        const bool mayPass =
-            kHarmless.count(entry) > 0 || (entry == kClose && k == calls);
-        if (mode != Mode::kFail || !mayPass) {
-          EXPECT_EQ(run.status, mode == Mode::kFail ? 1 : 0);
-        }
+        check(run(true), entry, mode, k == calls);
       }
     }
   }
+}
+
+// A short or interrupted call is made good; a read that finds the file
+// shorter than it was is no end of the data (one at its end is).
+TEST_F(PlatformFaults, EveryCallFailingAnywhereLosesNothing) {
+  StrikeEveryCall(
+      entries, [&](bool older) { return RunIn(older); },
+      [&](const Outcome& run, const std::string& entry, Mode mode, bool last) {
+        ExpectSound(run);
+        const bool mayPass = kHarmless.count(entry) > 0 || (entry == kClose && last);
+        if (mode == Mode::kShort || mode == Mode::kInterrupt) {
+          EXPECT_EQ(run.status, 0);
+        } else if (mode == Mode::kFail && !mayPass) {
+          EXPECT_EQ(run.status, 1);
+        }
+      });
+}
+
+// d88info's run in this process, struck as the ripper's is: --hash, --dat
+// with a catalogue naming the first disk, and --split over the same image,
+// so that every read of the image and of the catalogue and every write,
+// close and rename of a piece is struck in turn.
+class D88InfoFaults : public PlatformFaults {
+ protected:
+  void SetUp() override {
+    PlatformFaults::SetUp();
+    SetUpConsole();
+    catalogue = (root / "catalogue.xml").string();
+    std::ofstream(catalogue, std::ios::binary) << "<datafile/>";
+    const std::string hashes = RunD88Info(false, {"--hash"}).out;
+    const std::size_t at = hashes.find("disk 1 crc32 ");
+    ASSERT_NE(at, std::string::npos) << hashes;
+    const long long size = FirstDiskSize();
+    std::ofstream(catalogue, std::ios::binary)
+        << "<datafile><game name=\"g\"><rom name=\"first.d88\" size=\""
+        << size << "\" crc=\"" << hashes.substr(at + 13, 8) << "\" sha1=\""
+        << hashes.substr(at + 27, 40) << "\"/></game></datafile>";
+    cleanD88Info = RunD88Info(false);
+    ASSERT_EQ(cleanD88Info.status, 0) << cleanD88Info.err;
+    ASSERT_EQ(cleanD88Info.files.count("pieces/first.d88"), 1u)
+        << cleanD88Info.out;
+    ASSERT_EQ(cleanD88Info.files.count("pieces/set-02.d88"), 1u);
+  }
+
+  long long FirstDiskSize() const {
+    const std::string bytes = ReadAll(image);
+    return static_cast<unsigned char>(bytes[28]) |
+           static_cast<unsigned char>(bytes[29]) << 8 |
+           static_cast<unsigned char>(bytes[30]) << 16 |
+           static_cast<long long>(static_cast<unsigned char>(bytes[31])) << 24;
+  }
+
+  // Runs d88info with `options` (by default the catalogue and the split)
+  // on the image in a fresh folder; when `older`, pieces/ holds the older
+  // file under each piece's name and a temporary that a run killed
+  // outright left.
+  Outcome RunD88Info(bool older, std::vector<std::string> options = {}) {
+    const fs::path folder = root / "run";
+    fs::create_directory(folder);
+    if (older) {
+      fs::create_directory(folder / "pieces");
+      for (const std::string& name :
+           {std::string("first.d88"), std::string("set-02.d88"), leftover}) {
+        std::ofstream(folder / "pieces" / name, std::ios::binary) << kOlder;
+      }
+    }
+    if (options.empty()) {
+      options = {"--hash", "--dat", catalogue, "--split", "pieces"};
+    }
+    options.insert(options.begin(), "d88info");
+    options.push_back(image);
+    std::vector<char*> argv;
+    for (std::string& option : options) argv.push_back(option.data());
+    argv.push_back(nullptr);
+    Outcome run = RunCaptured(root, folder, [&] {
+      return ::RunD88Info(static_cast<int>(options.size()), argv.data());
+    });
+    fs::remove_all(folder);
+    return run;
+  }
+
+  // Each piece is the older one or the clean run's, the leftover is as it
+  // was, and nothing else is there. A run that is not the clean one fails
+  // and names why in each line, with a reason.
+  void ExpectSoundD88Info(const Outcome& run) {
+    for (const auto& [name, bytes] : run.files) {
+      if (name == "pieces/" || bytes == kOlder) continue;
+      const auto cleanFile = cleanD88Info.files.find(name);
+      ASSERT_NE(cleanFile, cleanD88Info.files.end()) << "a stray file " << name;
+      EXPECT_EQ(bytes, cleanFile->second) << name;
+    }
+    EXPECT_EQ(run.files.size(), 4u) << "a piece gone or a file left";
+    EXPECT_EQ(run.status == 0, run.err.empty()) << run.err;
+    if (run.status == 0) {
+      EXPECT_EQ(run.out, cleanD88Info.out);
+    }
+    EXPECT_TRUE(run.status == 0 || run.status == 1);
+    for (std::size_t at = 0; at < run.err.size();) {
+      const std::size_t end = run.err.find('\n', at);
+      const std::string line = run.err.substr(at, end - at);
+      const std::size_t reason = line.rfind(": ");
+      EXPECT_TRUE(line.rfind("d88info: ", 0) == 0 && reason != std::string::npos &&
+                  reason + 2 < line.size())
+          << line;
+      at = end + 1;
+    }
+  }
+
+  // Under the name this run would give the first piece's temporary.
+  const std::string leftover = "first.d88." + std::to_string(getpid()) + ".0.tmp";
+  std::string catalogue;
+  Outcome cleanD88Info;
+};
+
+// Every failure is named with its reason and fails the run, and no piece
+// is left half written: also a read of the image or the catalogue that
+// finds it shorter than it was when opened.
+TEST_F(D88InfoFaults, EveryCallFailingAnywhereIsNamedAndLosesNothing) {
+  StrikeEveryCall(
+      entries, [&](bool older) { return RunD88Info(older); },
+      [&](const Outcome& run, const std::string& entry, Mode mode, bool) {
+        ExpectSoundD88Info(run);
+        if (mode == Mode::kShort || mode == Mode::kInterrupt) {
+          EXPECT_EQ(run.status, 0);
+        } else if (mode == Mode::kFail &&
+                   (entry == kWrite || entry == kRename || entry == kRead)) {
+          EXPECT_EQ(run.status, 1);
+        }
+      });
 }
 
 // Only a regular file opens as an image: a pipe, a console or another

@@ -140,6 +140,7 @@ constexpr DiskRecipe kRecipes[] = {
 const TitleProfile kPelkProfile = {
     "Pelk_No",  // signature
     "Pelk_UD",  // user signature
+    {1, 9, 2},  // sectors 1 to 9 of 512 bytes on every track side
     kRecipes,
     static_cast<int>(std::size(kRecipes)),
     "pelkrip",

@@ -144,6 +144,7 @@ constexpr DiskRecipe kRecipes[] = {
 const TitleProfile kVoskProfile = {
     "Vosk_No",  // signature
     "Vosk_UD",  // user signature
+    {1, 9, 2},  // sectors 1 to 9 of 512 bytes on every track side
     kRecipes,
     static_cast<int>(std::size(kRecipes)),
     "voskrip",
