@@ -608,6 +608,23 @@ TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
       EXPECT_EQ(unreadable.err, start + reason + "\n");
     }
   }
+  // An empty path, where an image, a catalogue or the folder goes, is a
+  // missing one, with the system's reason for that.
+  const std::string missing = progrun::Run(d88info, {"missing"}, dir.path()).err;
+  const std::string reason = missing.substr(missing.find(": ", 20));
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } empties[] = {
+      {{""}, "d88info: cannot open "},
+      {{"--dat=", "./-x.d88"}, "d88info: cannot read catalogue "},
+      {{"--split=", "./-x.d88"}, "d88info: cannot make folder "},
+  };
+  for (const auto& empty : empties) {
+    const auto result = progrun::Run(d88info, empty.args, dir.path());
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, empty.err + reason);
+  }
 }
 
 // A read of the image that fails part way, at each read in turn, also

@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <string>
 
+#include "platform/Folder.h"
 #include "platform/OutputFile.h"
 #include "platform/SystemCalls.h"
 
@@ -48,6 +49,33 @@ TEST(WidePath, LongFullPathsArePrefixed) {
     const unsigned char data[] = {1};
     EXPECT_FALSE(WriteFileReplacing("MUS400", data, 1, error));
     EXPECT_EQ(created, test.prefix + given);
+  }
+  systemCalls = kRealSystemCalls;
+}
+
+// CreateDirectoryW refuses a folder whose full path, unprefixed, leaves
+// no room for an 8.3 name under MAX_PATH (as Windows does, and wine does
+// not): such a folder, 248 to 259 characters long, is made prefixed.
+TEST(WidePath, FoldersNearTheLimitAreMade) {
+  static std::wstring folder;
+  systemCalls.getFullPathName = [](LPCWSTR path, DWORD size, LPWSTR out,
+                                   LPWSTR*) -> DWORD {
+    const std::wstring full = folder + L"\\" + path;
+    std::wcsncpy(out, full.c_str(), size);
+    return static_cast<DWORD>(full.size());
+  };
+  systemCalls.createDirectory = [](LPCWSTR path, LPSECURITY_ATTRIBUTES) -> BOOL {
+    const bool prefixed = std::wcsncmp(path, L"\\\\?\\", 4) == 0;
+    if (!prefixed && folder.size() + 1 + std::wcslen(path) >= MAX_PATH - 12) {
+      SetLastError(ERROR_FILENAME_EXCED_RANGE);
+      return FALSE;
+    }
+    return TRUE;
+  };
+  for (const std::size_t length : {247u, 248u, 259u, 260u}) {
+    folder = L"C:\\" + std::wstring(length - 3 - 1 - 4, L'd');
+    SystemError error;
+    EXPECT_TRUE(MakeFolder("made", error)) << length;
   }
   systemCalls = kRealSystemCalls;
 }

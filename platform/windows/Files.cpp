@@ -94,7 +94,8 @@ const unsigned long kNameTooLongCode = ERROR_FILENAME_EXCED_RANGE;
 
 bool CreateFolder(const char* path, SystemError& error) {
   static wchar_t wide[kMaxWidePath];
-  if (ToWidePath(path, wide) && systemCalls.createDirectory(wide, nullptr)) {
+  if (ToWidePath(path, wide, kFolderLimit) &&
+      systemCalls.createDirectory(wide, nullptr)) {
     return true;
   }
   error = LastSystemError();

@@ -4,6 +4,8 @@
 
 #include "platform/SystemCalls.h"
 
+static_assert(kFileLimit == MAX_PATH, "the classic limit");
+
 namespace {
 
 constexpr wchar_t kLongPrefix[] = L"\\\\?\\";
@@ -11,7 +13,13 @@ constexpr wchar_t kLongUncPrefix[] = L"\\\\?\\UNC\\";
 
 }  // namespace
 
-bool ToWidePath(const char* path, wchar_t* wide) {
+bool ToWidePath(const char* path, wchar_t* wide, unsigned long limit) {
+  // An empty path names no file; the calls below would say so with an
+  // error left by an earlier call, or none.
+  if (path[0] == '\0') {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return false;
+  }
   wchar_t given[kMaxWidePath];
   if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, given,
                           kMaxWidePath) <= 0) {
@@ -25,15 +33,19 @@ bool ToWidePath(const char* path, wchar_t* wide) {
   // relative: a short name in a deep folder needs the prefix too, and the
   // prefix needs a full path with backslashes, which this makes.
   wchar_t full[kMaxWidePath];
+  SetLastError(ERROR_SUCCESS);
   const DWORD length =
       systemCalls.getFullPathName(given, kMaxWidePath, full, nullptr);
-  if (length == 0) return false;
+  if (length == 0) {
+    if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_INVALID_NAME);
+    return false;
+  }
   // Room for the longest prefix; a longer path is refused with its reason.
   if (length >= kMaxWidePath - 8) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return false;
   }
-  if (length < MAX_PATH) {
+  if (length < limit) {
     std::wcscpy(wide, given);
   } else if (full[0] == L'\\' && full[1] == L'\\') {  // \\server\share\...
     std::wcscpy(wide, kLongUncPrefix);
