@@ -73,18 +73,14 @@ bool IsPredefined(const std::string& name) {
 void AppendUtf8(std::string& text, unsigned long code) {
   if (code < 0x80) {
     text += static_cast<char>(code);
-  } else if (code < 0x800) {
-    text += static_cast<char>(0xc0 | code >> 6);
-    text += static_cast<char>(0x80 | (code & 0x3f));
-  } else if (code < 0x10000) {
-    text += static_cast<char>(0xe0 | code >> 12);
-    text += static_cast<char>(0x80 | (code >> 6 & 0x3f));
-    text += static_cast<char>(0x80 | (code & 0x3f));
-  } else {
-    text += static_cast<char>(0xf0 | code >> 18);
-    text += static_cast<char>(0x80 | (code >> 12 & 0x3f));
-    text += static_cast<char>(0x80 | (code >> 6 & 0x3f));
-    text += static_cast<char>(0x80 | (code & 0x3f));
+    return;
+  }
+  // A lead byte of 110, 1110 or 11110 and the bits that follow, then a
+  // continuation byte for each 6 bits more.
+  const int more = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+  text += static_cast<char>(((0xff00 >> (more + 1)) & 0xff) | code >> (6 * more));
+  for (int shift = 6 * (more - 1); shift >= 0; shift -= 6) {
+    text += static_cast<char>(0x80 | (code >> shift & 0x3f));
   }
 }
 

@@ -25,6 +25,13 @@ struct SystemCalls {
   decltype(&::FindFirstFileW) findFirstFile;
   decltype(&::FindNextFileW) findNextFile;
   decltype(&::FindClose) findClose;
+  decltype(&::GetConsoleMode) getConsoleMode;
+  decltype(&::WriteConsoleW) writeConsole;
+  decltype(&::ReadConsoleW) readConsole;
+  decltype(&::GetConsoleProcessList) getConsoleProcessList;
+  decltype(&::GetCurrentDirectoryW) getCurrentDirectory;
+  decltype(&::GetModuleHandleW) getModuleHandle;
+  decltype(&::GetProcAddress) getProcAddress;
 };
 #else
 #include <signal.h>

@@ -64,9 +64,10 @@ class Catalogues : public ::testing::Test {
 // catalogues' order: as it lies in the image, or once its write-protect
 // byte, name or reserved bytes are set as the entry's copy has them (the
 // smallest such set; the third disk is the first with reserved bytes). An
-// entry gives a size and a CRC32, a SHA-1 or both; one with md5 alone or a
-// CRC32 that is no hex, a joined image in a comment, and a CRC32 candidate
-// whose SHA-1 differs are passed over. A line names the entry's game,
+// entry gives a name, a size and a CRC32, a SHA-1 or both; one with md5
+// alone, a CRC32 or SHA-1 that is no hex of its length, a size that is no
+// decimal of a disk's, or no name, a joined image in a comment, and a
+// CRC32 candidate whose SHA-1 differs are passed over. A line names the entry's game,
 // machine or software and its first description, trimmed, where that is
 // not empty and not the name.
 TEST_F(Catalogues, DisksAreNamedAsLaidAndOnceTheirHeaderIsSetAsTheCopyHasIt) {
@@ -93,6 +94,10 @@ TEST_F(Catalogues, DisksAreNamedAsLaidAndOnceTheirHeaderIsSetAsTheCopyHasIt) {
         "\" md5=\"00\"/>\n"
         "<rom name=\"no hex\" size=\"" + std::to_string(original.size()) +
         "\" crc=\"0x00000g\"/>\n"
+        "<rom name=\"no size\" size=\"3a\" crc=\"00000000\"/>\n"
+        "<rom name=\"too large\" size=\"1234567890123\" crc=\"00000000\"/>\n"
+        "<rom name=\"short sha1\" size=\"1\" sha1=\"00\"/>\n"
+        "<rom size=\"1\" crc=\"00000000\"/>\n"
         "<rom name=\"Exact &amp; &quot;one&quot;\" " +
         Sums(original, true, true, true) + "/>\n"
         "<rom name=\"protected\" " + Sums(protectedCopy, true, true) + "/>\n"
@@ -151,18 +156,29 @@ TEST_F(Catalogues, DisksAreNamedAsLaidAndOnceTheirHeaderIsSetAsTheCopyHasIt) {
             "disk 3 dat header reserved \"reserved.d88\"" + y);
 }
 
-// Text in UTF-16LE with a byte order mark, from UTF-8 text (no character
-// beyond the Basic Multilingual Plane).
-std::string Utf16(const std::string& utf8) {
-  std::string wide = "\xff\xfe";
+// UTF-8 text in UTF-16, little-endian unless `big`, with a byte order
+// mark where `mark`.
+std::string Utf16(const std::string& utf8, bool big = false, bool mark = true) {
+  std::string wide;
+  const auto unit = [&](unsigned value) {
+    const char high = static_cast<char>(value >> 8);
+    const char low = static_cast<char>(value & 0xff);
+    wide += big ? high : low;
+    wide += big ? low : high;
+  };
+  if (mark) unit(0xfeff);
   for (std::size_t i = 0; i < utf8.size();) {
     const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-    const int more = lead >= 0xe0 ? 2 : lead >= 0xc0 ? 1 : 0;
+    const int more = lead >= 0xf0 ? 3 : lead >= 0xe0 ? 2 : lead >= 0xc0 ? 1 : 0;
     unsigned code = lead & (0x7f >> more);
     for (int k = 1; k <= more; ++k) code = code << 6 | (utf8[i + k] & 0x3f);
     i += 1 + more;
-    wide += static_cast<char>(code & 0xff);
-    wide += static_cast<char>(code >> 8);
+    if (code >= 0x10000) {
+      unit(0xd800 + ((code - 0x10000) >> 10));
+      unit(0xdc00 + ((code - 0x10000) & 0x3ff));
+    } else {
+      unit(code);
+    }
   }
   return wide;
 }
@@ -197,6 +213,20 @@ TEST_F(Catalogues, RefusedCataloguesAreNamedInOneLineAsOnEverySystem) {
        "line 3: undefined entity &\\xc3\\xa9t\\xc3\\xa9;"},
       {"wide.dat", Utf16("<a>\n<rom name=\"&x;\"/></a>"),
        "line 2: undefined entity &x;"},
+      // An undefined entity's name as expat's input holds it, in a tag
+      // whose other characters take up to four bytes of UTF-8 or a pair of
+      // UTF-16 units: in UTF-8, in UTF-16 of either byte order with and
+      // without a byte order mark.
+      {"names.dat", "<a>\n<b c=\"\xf0\xa0\x80\x8b\" d=\"&\xc3\xa9\xe3\x82\xa2;\"/></a>",
+       "line 2: undefined entity &\\xc3\\xa9\\xe3\\x82\\xa2;"},
+      {"wide-big.dat", Utf16("<a>\n<b c=\"\xf0\xa0\x80\x8b\" d=\"&\xc3\xa9;\"/></a>", true),
+       "line 2: undefined entity &\\xc3\\xa9;"},
+      {"wide-unmarked.dat", Utf16("<a>&x;</a>", false, false),
+       "line 1: undefined entity &x;"},
+      {"wide-big-unmarked.dat", Utf16("<a>&y;</a>", true, false),
+       "line 1: undefined entity &y;"},
+      {"ascii.dat", "<?xml version=\"1.0\" encoding=\"US-ASCII\"?><a>&z;</a>",
+       "line 1: undefined entity &z;"},
       {"subset.dat", "<!DOCTYPE a [<!ENTITY x \"y\">]>\n<a/>",
        "line 1: internal DTD subset refused"},
       {"roots.dat", "<a/>\n<b/>", "line 2: junk after the root element"},

@@ -168,6 +168,15 @@ TEST_F(Collection, WindowsExpandsPatternsAndKeepsEveryOperandsName) {
     at = end;
   }
   EXPECT_EQ(listed, expected);
+  // Names that differ only in case, which wine's folders hold, go in
+  // their exact order; a pattern that matches only "." and ".." matches
+  // nothing.
+  fs::create_directory(dir / "case");
+  Write("case/a.d88", image);
+  Write("case/A.d88", image);
+  const auto cases = Run({"case/*.d88"});
+  EXPECT_EQ(cases.out.substr(0, cases.out.find(':')), "case/A.d88");
+  EXPECT_EQ(Run({"case/.*"}).err.rfind("d88info: cannot open case/.*: ", 0), 0u);
   const auto none = Run({"set/none*.d88", "set/none.d88"});
   EXPECT_EQ(none.status, 1);
   const std::size_t reason = none.err.find(": ", 30) + 2;

@@ -10,6 +10,7 @@
 #include "platform/Folder.h"
 #include "platform/OutputFile.h"
 #include "platform/SystemCalls.h"
+#include "platform/windows/WidePath.h"
 
 namespace {
 
@@ -51,6 +52,31 @@ TEST(WidePath, LongFullPathsArePrefixed) {
     EXPECT_EQ(created, test.prefix + given);
   }
   systemCalls = kRealSystemCalls;
+}
+
+// A path that is not UTF-8 or too long even prefixed is refused with its
+// reason; one prefixed already goes as it is.
+TEST(WidePath, PathsThatCannotGoAreRefusedWithTheirReason) {
+  static wchar_t wide[kMaxWidePath];
+  const std::string tooLong(kMaxWidePath, 'a');
+  const struct {
+    std::string path;
+    DWORD error;  // ERROR_SUCCESS: taken
+  } cases[] = {
+      {"\xff\xfe.d88", ERROR_NO_UNICODE_TRANSLATION},
+      {tooLong, ERROR_FILENAME_EXCED_RANGE},
+      {"", ERROR_FILE_NOT_FOUND},
+      {"\\\\?\\C:\\" + std::string(300, 'p'), ERROR_SUCCESS},
+  };
+  for (const auto& test : cases) {
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_EQ(ToWidePath(test.path.c_str(), wide), test.error == ERROR_SUCCESS);
+    if (test.error != ERROR_SUCCESS) {
+      EXPECT_EQ(GetLastError(), test.error) << test.path.substr(0, 16);
+    } else {
+      EXPECT_EQ(std::wcslen(wide), test.path.size());
+    }
+  }
 }
 
 // CreateDirectoryW refuses a folder whose full path, unprefixed, leaves

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "platform/Primitives.h"
+#include "platform/SystemCalls.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ HANDLE HandleOf(ConsoleStream stream) {
 
 bool IsConsole(ConsoleStream stream) {
   DWORD mode = 0;
-  return GetConsoleMode(HandleOf(stream), &mode) != 0;
+  return systemCalls.getConsoleMode(HandleOf(stream), &mode) != 0;
 }
 
 // Command-line text can be as long as the command line.
@@ -53,8 +54,9 @@ bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
   // Bytes still in the C library's buffers go first.
   FlushConsoleOutput();
   DWORD written = 0;
-  return WriteConsoleW(HandleOf(stream), wide, static_cast<DWORD>(units),
-                       &written, nullptr) != 0 &&
+  return systemCalls.writeConsole(HandleOf(stream), wide,
+                                  static_cast<DWORD>(units), &written,
+                                  nullptr) != 0 &&
          written == static_cast<DWORD>(units);
 }
 

@@ -5,6 +5,8 @@ const SystemCalls kRealSystemCalls = {
     ::ReadFile,    ::WriteFile,    ::CloseHandle,        ::MoveFileExW,
     ::DeleteFileW, ::GetFullPathNameW, ::SetConsoleCtrlHandler,
     ::CreateDirectoryW, ::FindFirstFileW, ::FindNextFileW, ::FindClose,
+    ::GetConsoleMode, ::WriteConsoleW, ::ReadConsoleW, ::GetConsoleProcessList,
+    ::GetCurrentDirectoryW, ::GetModuleHandleW, ::GetProcAddress,
 };
 
 SystemCalls systemCalls = kRealSystemCalls;

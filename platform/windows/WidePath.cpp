@@ -23,6 +23,10 @@ bool ToWidePath(const char* path, wchar_t* wide, unsigned long limit) {
   wchar_t given[kMaxWidePath];
   if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, given,
                           kMaxWidePath) <= 0) {
+    // A path too long for the buffer is too long for any call.
+    if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+      SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    }
     return false;
   }
   if (std::wcsncmp(given, kLongPrefix, 4) == 0) {
