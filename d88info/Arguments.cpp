@@ -50,11 +50,12 @@ const char* const kUsage =
     " disks are listed.\n"
     "\n"
     "Exit status: 0 when every image is whole; 1 when one is empty, ends\n"
-    "inside a disk, ends in bytes that belong to no disk or holds more than\n"
-    D88_TEXT(D88_MAX_DISKS) " disks (each named on standard error in one line), cannot be\n"
-    "opened or read, a catalogue cannot be read, or a piece or standard\n"
-    "output could not be written; 2 on a wrong command line. A closed pipe\n"
-    "(| head) ends the listing quietly.\n";
+    "inside a disk or a disk's tracks, ends in bytes that belong to no disk\n"
+    "or holds more than " D88_TEXT(D88_MAX_DISKS)
+    " disks (each named on standard error in one line),\n"
+    "cannot be opened or read, a catalogue cannot be read, or a piece or\n"
+    "standard output could not be written; 2 on a wrong command line. A\n"
+    "closed pipe (| head) ends the listing quietly.\n";
 
 namespace {
 
