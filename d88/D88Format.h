@@ -75,6 +75,18 @@ static_assert(kBootSignatureOffset + kBootSignatureLength == kBootDigitOffset,
 #define D88_TEXT(token) D88_TEXT_OF(token)
 #define D88_TEXT_OF(token) #token
 
+// The usual name of a media type byte; null for any other byte.
+constexpr const char* MediaTypeName(int mediaType) {
+  switch (mediaType) {
+    case 0x00: return "2D";
+    case 0x10: return "2DD";
+    case 0x20: return "2HD";
+    case 0x30: return "1D";
+    case 0x40: return "1DD";
+    default: return nullptr;
+  }
+}
+
 // The name is the first 16 bytes of its field; the 17th holds its NUL.
 constexpr int kDiskNameLength = 16;
 

@@ -10,7 +10,7 @@
 
 const char* const kUsage =
     "Usage: d88info [--tracks] [--map] [--hash] [--dat FILE]...\n"
-    "               [--split FOLDER] IMAGE...\n"
+    "               [--split FOLDER] [--json] IMAGE...\n"
     "       d88info --help | --version\n"
     "Lists the disks of D88 images: number, name, media type, write\n"
     "protection, tracks present and boot sector bytes 3..10. Given several\n"
@@ -42,6 +42,9 @@ const char* const kUsage =
     "            disk's number); FOLDER is made if missing. With --dat, a\n"
     "            disk that is an entry exactly is written under the entry's\n"
     "            name, where that is a plain file name of no other piece\n"
+    "  --json    writes each image's listing as one JSON object on one line\n"
+    "            (JSON Lines, UTF-8) with every fact of the text lines, the\n"
+    "            other options' included; standard error is as without it\n"
     "Options may be abbreviated; --split=FOLDER works too, and -- ends\n"
     "the options. Disks are numbered from 1, in file order. A disk that\n"
     "the image ends inside shows \"truncated PRESENT/DECLARED\" bytes; bytes\n"
@@ -60,11 +63,12 @@ const char* const kUsage =
 namespace {
 
 // The long options; none has a short form.
-enum OptionId { kTracks = 1, kMap, kHash, kSplit, kDat, kHelp, kVersion };
+enum OptionId { kTracks = 1, kMap, kHash, kJson, kSplit, kDat, kHelp, kVersion };
 const option kOptions[] = {
     {"tracks", no_argument, nullptr, kTracks},
     {"map", no_argument, nullptr, kMap},
     {"hash", no_argument, nullptr, kHash},
+    {"json", no_argument, nullptr, kJson},
     {"split", required_argument, nullptr, kSplit},
     {"dat", required_argument, nullptr, kDat},
     {"help", no_argument, nullptr, kHelp},
@@ -140,6 +144,7 @@ bool ParseArguments(int argc, char** argv, Options& options) {
       case kTracks: options.listTracks = true; break;
       case kMap: options.drawMap = true; break;
       case kHash: options.hash = true; break;
+      case kJson: options.json = true; break;
       case kSplit: options.splitFolder = optarg; break;
       case kDat: options.catalogues.push_back(optarg); break;
       case kHelp: options.text = kUsage; return true;

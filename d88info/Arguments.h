@@ -7,6 +7,7 @@ struct Options {
   bool listTracks = false;
   bool drawMap = false;
   bool hash = false;
+  bool json = false;
   const char* splitFolder = nullptr;
   std::vector<const char*> catalogues;  // --dat, in the order given
   std::vector<const char*> paths;       // the images, in the order given

@@ -92,6 +92,16 @@ struct Problem {
   WriteFailure failure;
 };
 
+// What the image records of a sector whose read failed or whose data is
+// deleted, as the listing marks it: "data-crc", "status-0x20", "deleted",
+// "id-crc:deleted"; empty for a sector read fine.
+std::string SectorMark(const SectorInfo& sector);
+
+// The header parts a match set, in order: "write-protect", "name",
+// "reserved"; and joined with commas.
+std::vector<const char*> HeaderPartNames(unsigned parts);
+std::string JoinedParts(unsigned parts);
+
 struct ImageReport {
   std::string path;  // as given
   bool opened = false;

@@ -7,6 +7,7 @@
 #include "d88info/Arguments.h"
 #include "d88info/Catalogue.h"
 #include "d88info/Inspect.h"
+#include "d88info/JsonReport.h"
 #include "d88info/Split.h"
 #include "d88info/TextReport.h"
 #include "platform/Console.h"
@@ -113,6 +114,8 @@ int RunD88Info(int argc, char** argv) {
   const InspectOptions inspect{options.listTracks, options.drawMap,
                                options.hash, dat, options.splitFolder};
   const TextOptions text{images.size() > 1, options.drawMap, splitting, dat};
+  const JsonOptions json{options.listTracks, options.drawMap, options.hash,
+                         dat, splitting};
   int status = kExitOk;
   for (std::size_t i = 0; i < images.size(); ++i) {
     // Nothing more reaches a reader that is gone; pieces are still written.
@@ -121,7 +124,12 @@ int RunD88Info(int argc, char** argv) {
         unplanned[i].failed
             ? UnplannedImage(images[i], unplanned[i])
             : InspectImage(image, images[i], inspect, names[i]);
-    RenderText(report, text);
+    if (options.json) {
+      ReportProblems(report, text);
+      RenderJson(report, json);
+    } else {
+      RenderText(report, text);
+    }
     if (report.Status() != kExitOk) status = kExitFailed;
   }
   image.Close();

@@ -8,17 +8,6 @@
 
 namespace {
 
-const char* MediaName(int mediaType) {
-  switch (mediaType) {
-    case 0x00: return "2D";
-    case 0x10: return "2DD";
-    case 0x20: return "2HD";
-    case 0x30: return "1D";
-    case 0x40: return "1DD";
-    default: return "unknown";
-  }
-}
-
 bool IsLeadByte(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9f) || (byte >= 0xe0 && byte <= 0xfc);
 }
@@ -122,34 +111,8 @@ std::string UnownedBytes(long long bytes) {
          " to no disk";
 }
 
-// The header parts a match set: "write-protect,name,reserved".
-std::string PartsText(unsigned parts) {
-  std::string text;
-  for (const auto& [part, word] : {std::make_pair(kPartWriteProtect, "write-protect"),
-                                   std::make_pair(kPartName, "name"),
-                                   std::make_pair(kPartReserved, "reserved")}) {
-    if ((parts & part) == 0) continue;
-    if (!text.empty()) text += ',';
-    text += word;
-  }
-  return text;
-}
-
 void AddDigest(ConsoleLine& line, const unsigned char* digest) {
   for (int i = 0; i < kSha1Size; ++i) line.Add("%02x", digest[i]);
-}
-
-// The suffix of a sector the image records as damaged or deleted.
-void AddStatus(ConsoleLine& line, const SectorInfo& sector) {
-  if (IsReadError(sector.status)) {
-    const char* word = ReadErrorWord(ReadErrorKindOf(sector.status));
-    if (word != nullptr) {
-      line.Add(":%s", word);
-    } else {
-      line.Add(":status-0x%02x", sector.status);
-    }
-  }
-  if (IsDeletedData(sector.deletedMark, sector.status)) line.Add(":deleted");
 }
 
 // "d88info: PATH: ", which begins each line about a file as a whole.
@@ -176,9 +139,10 @@ void RenderDisk(const DiskReport& disk, const ImageReport& report,
     OutputLine line(options, report.path);
     line->Add("disk %d name ", number);
     AddName(*line, disk.name);
+    const char* media = MediaTypeName(disk.media);
     line->Add(" media 0x%02x %s protected %s tracks %d ", disk.media,
-              MediaName(disk.media), disk.writeProtected ? "yes" : "no",
-              disk.tracks);
+              media != nullptr ? media : "unknown",
+              disk.writeProtected ? "yes" : "no", disk.tracks);
     if (disk.present < disk.declared) {
       line->Add("truncated %d/%d ", disk.present, disk.declared);
     }
@@ -218,7 +182,7 @@ void RenderDisk(const DiskReport& disk, const ImageReport& report,
     if (match.exact) {
       line->Add("exact ");
     } else {
-      line->Add("header %s ", PartsText(match.parts).c_str());
+      line->Add("header %s ", JoinedParts(match.parts).c_str());
     }
     AddText(*line, Quoted(entry.name));
     if (entry.game >= 0) {
@@ -241,7 +205,8 @@ void RenderDisk(const DiskReport& disk, const ImageReport& report,
     for (const SectorInfo& sector : ids.sectors) {
       line->Add(" %02x.%02x.%02x.%02x", sector.c, sector.h, sector.r,
                 sector.n);
-      AddStatus(*line, sector);
+      const std::string mark = SectorMark(sector);
+      if (!mark.empty()) line->Add(":%s", mark.c_str());
     }
     line->End();
   }
@@ -305,9 +270,7 @@ void RenderProblem(const Problem& problem, const ImageReport& report,
   }
 }
 
-}  // namespace
-
-void RenderText(const ImageReport& report, const TextOptions& options) {
+void ReportFallbacks(const ImageReport& report, const TextOptions& options) {
   for (const DiskReport& disk : report.disks) {
     const PieceName& piece = disk.pieceName;
     if (piece.fallback == nullptr) continue;
@@ -318,6 +281,12 @@ void RenderText(const ImageReport& report, const TextOptions& options) {
     PrintArgument(ConsoleStream::kErr, piece.name.c_str());
     PrintText(ConsoleStream::kErr, "\n");
   }
+}
+
+}  // namespace
+
+void RenderText(const ImageReport& report, const TextOptions& options) {
+  ReportFallbacks(report, options);
   if (report.listed) {
     OutputLine line(options, report.path);
     line->Add("image disks %d", report.diskCount);
@@ -341,6 +310,18 @@ void RenderText(const ImageReport& report, const TextOptions& options) {
   }
   for (const Problem& problem : report.problems) {
     RenderProblem(problem, report, options);
+  }
+}
+
+void ReportProblems(const ImageReport& report, const TextOptions& options) {
+  ReportFallbacks(report, options);
+  for (const Problem& problem : report.problems) {
+    if (problem.kind == Problem::Kind::kWriteFailed) {
+      ReportFailure("cannot write ", problem.failure.path.c_str(),
+                    problem.failure.error);
+    } else {
+      RenderProblem(problem, report, options);
+    }
   }
 }
 

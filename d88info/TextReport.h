@@ -24,6 +24,10 @@ struct TextOptions {
 
 void RenderText(const ImageReport& report, const TextOptions& options);
 
+// The report's lines on standard error alone, as RenderText gives them, in
+// their order: for a run whose standard output is another rendering.
+void ReportProblems(const ImageReport& report, const TextOptions& options);
+
 // "d88info: WHAT PATH: REASON" on standard error, with the system's
 // reason; without PATH when it is null. WHAT ends with the space before
 // PATH.

@@ -41,7 +41,7 @@ void Print(ConsoleStream stream, const char* text, TextOrigin origin) {
   if (length == 0) return;
   if (length > INT_MAX / 4) return;
   if (terminal[IndexOf(stream)] &&
-      (length <= kMaxMessage || origin == TextOrigin::kCommandLine) &&
+      (length <= kMaxMessage || origin != TextOrigin::kProgram) &&
       WriteToTerminal(stream, text, static_cast<int>(length), origin)) {
     return;
   }
@@ -118,6 +118,18 @@ void ConsoleLine::Send() {
 
 void PrintArgument(ConsoleStream stream, const char* text) {
   PrintAndFlush(stream, text, TextOrigin::kCommandLine);
+}
+
+void PrintData(ConsoleStream stream, const char* text) {
+  PrintAndFlush(stream, text, TextOrigin::kData);
+}
+
+int Cp932ToUtf8(const char* text, int length, char* utf8, int size) {
+  if (length < 0 || size <= 0) return -1;
+  const int bytes = length == 0 ? 0 : ConvertCp932(text, length, utf8, size - 1);
+  if (bytes < 0) return -1;
+  utf8[bytes] = '\0';
+  return bytes;
 }
 
 bool ShowsAsJapanese(ConsoleStream stream, const char* text, int length) {

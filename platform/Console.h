@@ -52,6 +52,20 @@ class ConsoleLine {
 // in the ANSI code page, with '?' for what that code page lacks.
 void PrintArgument(ConsoleStream stream, const char* text);
 
+// Prints UTF-8 text that is data, such as JSON: to a file or a pipe its
+// bytes as they are, on every system; to a Windows console through the
+// console API, so that it shows. At most kMaxDataPiece bytes at a time.
+void PrintData(ConsoleStream stream, const char* text);
+constexpr int kMaxDataPiece = 8192;
+
+// Converts Shift-JIS (code page 932) `text`, whole, to UTF-8 in `utf8`
+// (`size` bytes, its NUL included); gives the UTF-8's length, or -1 when
+// the text does not convert whole or does not fit. It is the conversion
+// that the program's text gets for a terminal: iconv's CP932 on POSIX
+// systems (glibc's SHIFT_JIS differs from Windows on several characters),
+// code page 932 on Windows.
+int Cp932ToUtf8(const char* text, int length, char* utf8, int size);
+
 // True when `stream` is a terminal that the program's Shift-JIS text is
 // converted for and `text` (`length` bytes of it) converts whole: such a
 // terminal shows it as Japanese.

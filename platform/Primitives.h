@@ -75,7 +75,9 @@ void ForgetTemporary();
 
 // The console --------------------------------------------------------------
 
-enum class TextOrigin { kProgram, kCommandLine };
+// The program's own text (Shift-JIS), text from the command line (UTF-8
+// on Windows), and data the program writes as UTF-8 (JSON).
+enum class TextOrigin { kProgram, kCommandLine, kData };
 
 // Looks at the standard streams; sets which of the two are terminals that
 // the program's text is converted for.
@@ -86,6 +88,9 @@ bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
                      TextOrigin origin);
 // True when the program's `text` converts whole for a terminal.
 bool ConvertsForTerminal(const char* text, int length);
+// The program's `text` converted whole from code page 932 to UTF-8
+// (Cp932ToUtf8 in platform/Console.h).
+int ConvertCp932(const char* text, int length, char* utf8, int size);
 // Writes `text` to a file or pipe.
 void WriteToFile(ConsoleStream stream, const char* text, int length,
                  TextOrigin origin);

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs, from Debian's or Ubuntu's packages, what is missing for:
 #   demo  building the programs and the demo: cmake, g++, make, zlib's
-#         and OpenSSL's headers for d88info's checksums, and mandoc for
-#         the Windows users' guides; iconv comes with libc-bin
+#         and OpenSSL's headers for d88info's checksums, expat's for its
+#         catalogues and nlohmann-json for its JSON, and mandoc for the
+#         Windows users' guides; iconv comes with libc-bin
 #   test  the above, and the whole test suite: GoogleTest, strace, and
 #         mandoc, man-db and groff-base for the man page check
 #   all   (the default) the above, and what CI needs besides: the Windows
@@ -20,7 +21,8 @@
 #   sh tools/install-deps.sh [demo|test|all]
 set -eu
 set_of=${1:-all}
-packages="cmake g++ make libc-bin zlib1g-dev libssl-dev libexpat1-dev mandoc"
+packages="cmake g++ make libc-bin zlib1g-dev libssl-dev libexpat1-dev
+  nlohmann-json3-dev mandoc"
 case $set_of in
   demo) ;;
   test|all)
@@ -56,5 +58,5 @@ if [ "$set_of" = all ] && ! locale -a 2>/dev/null | grep -qix 'en_US.utf8'; then
   as_root locale-gen
 fi
 if [ "$set_of" = all ]; then
-  sh "$(dirname "$0")/mingw-expat.sh"
+  sh "$(dirname "$0")/mingw-deps.sh"
 fi

@@ -18,7 +18,12 @@
 
 namespace {
 
-iconv_t fromCp932 = reinterpret_cast<iconv_t>(-1);
+// iconv's converter from CP932, opened when first needed; (iconv_t)-1
+// where iconv has none.
+iconv_t FromCp932() {
+  static const iconv_t converter = iconv_open("UTF-8", "CP932");
+  return converter;
+}
 
 // Whether a locale's name gives UTF-8 as its character set: the part after
 // its dot and before any '@' is UTF-8 or utf8, in any case.
@@ -61,10 +66,25 @@ void DetectTerminals(bool terminal[2]) {
   terminal[0] = isatty(fileno(stdout)) != 0;
   terminal[1] = isatty(fileno(stderr)) != 0;
   if (!terminal[0] && !terminal[1]) return;
-  fromCp932 = iconv_open("UTF-8", "CP932");
-  if (fromCp932 == reinterpret_cast<iconv_t>(-1)) {
+  if (FromCp932() == reinterpret_cast<iconv_t>(-1)) {
     terminal[0] = terminal[1] = false;
   }
+}
+
+int ConvertCp932(const char* text, int length, char* utf8, int size) {
+  const iconv_t converter = FromCp932();
+  if (converter == reinterpret_cast<iconv_t>(-1)) return -1;
+  char* in = const_cast<char*>(text);
+  std::size_t inLeft = static_cast<std::size_t>(length);
+  char* out = utf8;
+  std::size_t outLeft = static_cast<std::size_t>(size);
+  const std::size_t failed = static_cast<std::size_t>(-1);
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(converter, &in, &inLeft, &out, &outLeft) == failed ||
+      iconv(converter, nullptr, nullptr, &out, &outLeft) == failed) {
+    return -1;
+  }
+  return size - static_cast<int>(outLeft);
 }
 
 namespace {
@@ -73,18 +93,7 @@ namespace {
 // into `converted`; gives its length, or -1.
 int Convert(const char* text, int length,
             char (&converted)[3 * kMaxConsoleMessage]) {
-  if (fromCp932 == reinterpret_cast<iconv_t>(-1)) return -1;
-  char* in = const_cast<char*>(text);
-  std::size_t inLeft = static_cast<std::size_t>(length);
-  char* out = converted;
-  std::size_t outLeft = sizeof converted;
-  const std::size_t failed = static_cast<std::size_t>(-1);
-  iconv(fromCp932, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(fromCp932, &in, &inLeft, &out, &outLeft) == failed ||
-      iconv(fromCp932, nullptr, nullptr, &out, &outLeft) == failed) {
-    return -1;
-  }
-  return static_cast<int>(sizeof converted - outLeft);
+  return ConvertCp932(text, length, converted, sizeof converted);
 }
 
 }  // namespace
@@ -95,11 +104,11 @@ bool ConvertsForTerminal(const char* text, int length) {
   return length <= kMaxConsoleMessage && Convert(text, length, converted) >= 0;
 }
 
-// A UTF-8 terminal shows command-line text as it is; the programs' own
-// text is converted whole or not at all.
+// A UTF-8 terminal shows command-line text and data as they are; the
+// programs' own text is converted whole or not at all.
 bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
                      TextOrigin origin) {
-  if (origin == TextOrigin::kCommandLine) return false;
+  if (origin != TextOrigin::kProgram) return false;
   char converted[3 * kMaxConsoleMessage];
   const int bytes = Convert(text, length, converted);
   if (bytes < 0) return false;

@@ -38,13 +38,23 @@ void DetectTerminals(bool terminal[2]) {
   terminal[1] = IsConsole(ConsoleStream::kErr);
 }
 
+int ConvertCp932(const char* text, int length, char* utf8, int size) {
+  const int units = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, text, length,
+                                        wide, kMaxWideText);
+  const int bytes =
+      units <= 0 ? 0
+                 : WideCharToMultiByte(CP_UTF8, 0, wide, units, utf8, size,
+                                       nullptr, nullptr);
+  return bytes > 0 ? bytes : -1;
+}
+
 bool ConvertsForTerminal(const char* text, int length) {
   return MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, text, length, nullptr,
                              0) > 0;
 }
 
-// Command-line text is UTF-8 here (see platform/CommandLine.h), the
-// programs' own text code page 932.
+// Command-line text and data are UTF-8 here (see platform/CommandLine.h),
+// the programs' own text code page 932.
 bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
                      TextOrigin origin) {
   const UINT codePage = origin == TextOrigin::kProgram ? 932 : CP_UTF8;

@@ -1,11 +1,14 @@
 #!/bin/sh
-# Builds expat for the Windows programs with the mingw-w64 toolchain, from
-# the distribution's own source package of the upstream version that the
-# Linux build links (libexpat1-dev), so that catalogues are read by the
-# same parser on both systems. Installs it into deps/mingw-w64/ (headers,
-# libexpat.a, its CMake package and its licence), where the Windows
-# configure finds it. tools/install-deps.sh runs this; it does nothing
-# when that version is built already.
+# What the Windows programs need beyond the cross-compiler's packages, in
+# deps/mingw-w64/, where the Windows configure finds it:
+# - nlohmann-json's header (header only), copied from the distribution's
+#   package (nlohmann-json3-dev), which the Linux build uses;
+# - expat built with the mingw-w64 toolchain from the distribution's own
+#   source package of the upstream version that the Linux build links
+#   (libexpat1-dev), so that catalogues are read by the same parser on
+#   both systems: headers, libexpat.a, its CMake package and its licence.
+# tools/install-deps.sh runs this; expat is built only when that version
+# is not built already.
 #
 # The source comes through a private apt configuration in deps/apt/: its
 # own lists and cache, and source entries made from the machine's package
@@ -14,12 +17,16 @@
 # that upstream version that apt can fetch is taken (a security
 # revision's source may be listed and not served).
 #
-#   sh tools/mingw-expat.sh
+#   sh tools/mingw-deps.sh
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 deps="$top/deps"
 prefix="$deps/mingw-w64"
 apt="$deps/apt"
+
+mkdir -p "$prefix/include"
+rm -rf "$prefix/include/nlohmann"
+cp -R /usr/include/nlohmann "$prefix/include/nlohmann"
 
 linked=$(dpkg-query -W -f='${Version}' libexpat1-dev)
 # 2.5.0-1+deb12u1 -> 2.5.0 (no epoch, no Debian revision)
@@ -85,10 +92,10 @@ for revision in $ordered; do
     fetched=$revision
     break
   fi
-  echo "mingw-expat: expat $revision is listed but could not be fetched"
+  echo "mingw-deps: expat $revision is listed but could not be fetched"
 done
 if [ -z "$fetched" ]; then
-  echo "mingw-expat: no source of expat $upstream could be fetched" >&2
+  echo "mingw-deps: no source of expat $upstream could be fetched" >&2
   exit 1
 fi
 source=$(find "$apt/source" -mindepth 3 -maxdepth 3 \
@@ -98,7 +105,7 @@ source=${source%/CMakeLists.txt}
 # The library alone, static, optimised and without debug information, so
 # that no path of this machine goes into the programs.
 build="$apt/build"
-rm -rf "$build" "$prefix"
+rm -rf "$build" "$prefix/lib" "$prefix/share" "$prefix/include/expat"*.h
 cmake -S "$source" -B "$build" --toolchain "$top/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_EXAMPLES=OFF \
@@ -114,4 +121,4 @@ cmake --install "$build" >/dev/null
 mkdir -p "$prefix/share/licenses/expat"
 cp "$source/COPYING" "$prefix/share/licenses/expat/COPYING"
 printf '%s\n%s\n' "$upstream" "$fetched" >"$stamp"
-echo "mingw-expat: expat $fetched built into deps/mingw-w64"
+echo "mingw-deps: expat $fetched built into deps/mingw-w64"
