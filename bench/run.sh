@@ -12,7 +12,8 @@
 #   collection
 #            d88info over a folder of 300 images of one disk each (about
 #            370 KB): --hash over all of them in one run, against sha1sum
-#            over the same files (bound: 3 times); --dat with a software
+#            over the same files (bound: 3 times), and --json --hash
+#            likewise; --dat with a software
 #            list of 100,000 entries of the images' size, against --dat
 #            over one image plus 3 times sha1sum over all; and its peak
 #            memory, against that of one image (bound: 8 MiB more)
@@ -193,6 +194,7 @@ disk_size=$(stat -c %s "$collection/disk001.d88")
 } >"$work/big.xml"
 one="$collection/disk001.d88"
 t_hash_all=$(median_ms "$build/d88info" --hash "$collection"/*.d88)
+t_json_all=$(median_ms "$build/d88info" --json --hash "$collection"/*.d88)
 t_sha1sum_all=$(median_ms sha1sum "$collection"/*.d88)
 t_dat_one=$(median_ms "$build/d88info" --dat "$work/big.xml" "$one")
 t_dat_all=$(median_ms "$build/d88info" --dat "$work/big.xml" "$collection"/*.d88)
@@ -204,6 +206,9 @@ printf '%-27s %9s   %-26s %5s   %s\n' "run" "ms" "bound ms" "ratio" "peak KiB"
 printf '%-27s %9s   %-26s %5s\n' "--hash, 300 images" "$t_hash_all" \
   "$(awk -v s="$t_sha1sum_all" 'BEGIN { printf "%.1f (3 x sha1sum %.1f)", 3 * s, s }')" \
   "$(ratio "$t_hash_all" "$t_sha1sum_all")"
+printf '%-27s %9s   %-26s %5s\n' "--json --hash, 300 images" "$t_json_all" \
+  "$(awk -v s="$t_sha1sum_all" 'BEGIN { printf "%.1f (3 x sha1sum %.1f)", 3 * s, s }')" \
+  "$(ratio "$t_json_all" "$t_sha1sum_all")"
 printf '%-27s %9s   %-26s %5s   %s (one image: %s)\n' "--dat BIG, 300 images" \
   "$t_dat_all" \
   "$(awk -v o="$t_dat_one" -v s="$t_sha1sum_all" 'BEGIN { printf "%.1f (one %.1f + 3 x sha1sum)", o + 3 * s, o }')" \
