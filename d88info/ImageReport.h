@@ -10,7 +10,7 @@
 #include "platform/SystemError.h"
 
 // What d88info finds in one image, computed whole before anything is
-// printed (InspectImage): the facts of every line the image gives, on
+// printed (ExamineImage): the facts of every line the image gives, on
 // standard output and on standard error, which the renderers turn into
 // text or JSON. A read that fails part way ends it: it holds what was
 // found before, every line of it true.

@@ -37,48 +37,48 @@ Json Name(const std::string& bytes) {
   return length < 0 ? Json(nullptr) : Json(std::string(utf8, length));
 }
 
+const char* KindName(Problem::Kind kind) {
+  switch (kind) {
+    case Problem::Kind::kOpenFailed: return "open_failed";
+    case Problem::Kind::kReadFailed: return "read_failed";
+    case Problem::Kind::kEmpty: return "empty";
+    case Problem::Kind::kEndsInsideDisk: return "ends_inside_disk";
+    case Problem::Kind::kEndsInsideTrack: return "ends_inside_track";
+    case Problem::Kind::kEndsBeforeTrack: return "ends_before_track";
+    case Problem::Kind::kPastLimit: return "past_64_disks";
+    case Problem::Kind::kUnownedBytes: return "unowned_bytes";
+    case Problem::Kind::kWriteFailed: return "write_failed";
+    case Problem::Kind::kCryptoFailed: return "hash_failed";
+  }
+  return "";
+}
+
 Json ProblemOf(const Problem& problem) {
   Json object;
+  object["kind"] = KindName(problem.kind);
+  if (problem.disk >= 0) object["disk"] = problem.disk + 1;
   switch (problem.kind) {
     case Problem::Kind::kOpenFailed:
-      object["kind"] = "open_failed";
-      object["reason"] = Reason(problem.error);
-      break;
     case Problem::Kind::kReadFailed:
-      object["kind"] = "read_failed";
       object["reason"] = Reason(problem.error);
       break;
-    case Problem::Kind::kEmpty: object["kind"] = "empty"; break;
     case Problem::Kind::kEndsInsideDisk:
-      object["kind"] = "ends_inside_disk";
-      object["disk"] = problem.disk + 1;
       object["present"] = problem.present;
       object["declared"] = problem.declared;
       break;
     case Problem::Kind::kEndsInsideTrack:
-      object["kind"] = "ends_inside_track";
-      object["disk"] = problem.disk + 1;
+    case Problem::Kind::kEndsBeforeTrack:
       object["track"] = problem.track;
+      if (problem.kind == Problem::Kind::kEndsBeforeTrack) break;
       object["whole"] = problem.whole;
       object["count"] = problem.count;
       break;
-    case Problem::Kind::kEndsBeforeTrack:
-      object["kind"] = "ends_before_track";
-      object["disk"] = problem.disk + 1;
-      object["track"] = problem.track;
-      break;
-    case Problem::Kind::kPastLimit: object["kind"] = "past_64_disks"; break;
-    case Problem::Kind::kUnownedBytes:
-      object["kind"] = "unowned_bytes";
-      object["bytes"] = problem.bytes;
-      break;
+    case Problem::Kind::kUnownedBytes: object["bytes"] = problem.bytes; break;
     case Problem::Kind::kWriteFailed:
-      object["kind"] = "write_failed";
-      object["disk"] = problem.disk + 1;
       object["path"] = problem.failure.path;
       object["reason"] = Reason(problem.failure.error);
       break;
-    case Problem::Kind::kCryptoFailed: object["kind"] = "hash_failed"; break;
+    default: break;
   }
   return object;
 }

@@ -6,7 +6,7 @@
 #include "d88/D88Image.h"
 #include "d88info/Arguments.h"
 #include "d88info/Catalogue.h"
-#include "d88info/Inspect.h"
+#include "d88info/Examine.h"
 #include "d88info/JsonReport.h"
 #include "d88info/Split.h"
 #include "d88info/TextReport.h"
@@ -111,7 +111,7 @@ int RunD88Info(int argc, char** argv) {
     ReportFailedWritesAsErrors();
     if (!PlanPieces(options, images, dat, names, unplanned)) return kExitFailed;
   }
-  const InspectOptions inspect{options.listTracks, options.drawMap,
+  const ExamineOptions examine{options.listTracks, options.drawMap,
                                options.hash, dat, options.splitFolder};
   const TextOptions text{images.size() > 1, options.drawMap, splitting, dat};
   const JsonOptions json{options.listTracks, options.drawMap, options.hash,
@@ -123,7 +123,7 @@ int RunD88Info(int argc, char** argv) {
     const ImageReport report =
         unplanned[i].failed
             ? UnplannedImage(images[i], unplanned[i])
-            : InspectImage(image, images[i], inspect, names[i]);
+            : ExamineImage(image, images[i], examine, names[i]);
     if (options.json) {
       ReportProblems(report, text);
       RenderJson(report, json);

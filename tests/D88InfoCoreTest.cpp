@@ -9,7 +9,7 @@
 
 #include "builder/D88Builder.h"
 #include "d88info/Catalogue.h"
-#include "d88info/Inspect.h"
+#include "d88info/Examine.h"
 #include "d88info/JsonReport.h"
 #include "d88info/Split.h"
 
@@ -100,9 +100,9 @@ TEST(Report, IsTheImagesFactsAndItsJsonGivesThem) {
   const std::string path = TempPath("image.d88");
   d88build::WriteFile(path, image);
   static D88Image reader;
-  InspectOptions options;
+  ExamineOptions options;
   options.listTracks = true;
-  ImageReport report = InspectImage(reader, path.c_str(), options, {});
+  ImageReport report = ExamineImage(reader, path.c_str(), options, {});
   reader.Close();
   ASSERT_EQ(report.disks.size(), 2u);
   EXPECT_EQ(report.disks[0].name, "\x81\x20");

@@ -441,7 +441,7 @@ TEST_F(D88Info, ExitStatusTellsWhetherTheImageIsWhole) {
 TEST_F(D88Info, ADiskCutInsideItsTracksIsNamed) {
   // A 2D disk as other tools write it: 80 track sides of 16 sectors of
   // 256 bytes; and the real ones beside the sources, where they are.
-  DiskSpec spec;
+  DiskSpec twoD;
   for (int track = 0; track < 80; ++track) {
     for (int r = 1; r <= 16; ++r) {
       d88build::SectorRecord record;
@@ -450,10 +450,10 @@ TEST_F(D88Info, ADiskCutInsideItsTracksIsNamed) {
       record.r = static_cast<std::uint8_t>(r);
       record.n = 1;
       record.data.assign(256, static_cast<std::uint8_t>(track + r));
-      spec.tracks[track].push_back(record);
+      twoD.tracks[track].push_back(record);
     }
   }
-  std::vector<Bytes> disks = {d88build::BuildDisk(spec)};
+  std::vector<Bytes> disks = {d88build::BuildDisk(twoD)};
   const fs::path samples = fs::path(SOURCE_DIR) / ".." / "shared" / "d88-samples";
   if (fs::is_directory(samples)) {
     for (const auto& entry : fs::directory_iterator(samples)) {

@@ -8,7 +8,7 @@
 #include "d88info/Split.h"
 
 // What to find out of each image besides its listing.
-struct InspectOptions {
+struct ExamineOptions {
   bool listTracks = false;  // --tracks
   bool drawMap = false;     // --map
   bool hash = false;        // --hash
@@ -20,8 +20,8 @@ struct InspectOptions {
 // the options ask for, writing each disk's piece with --split under the
 // name `pieceNames` gives it (BASE-NN.d88 where it gives none). Prints
 // nothing.
-ImageReport InspectImage(D88Image& image, const char* path,
-                         const InspectOptions& options,
+ImageReport ExamineImage(D88Image& image, const char* path,
+                         const ExamineOptions& options,
                          const std::vector<PieceName>& pieceNames);
 
 // Why an image could not be planned: it could not be opened, or a read

@@ -1,4 +1,4 @@
-#include "d88info/Inspect.h"
+#include "d88info/Examine.h"
 
 #include <cstring>
 
@@ -165,7 +165,7 @@ struct PassOutcome {
 // piece; the data-sha1 then reads each sector record's data once more,
 // and a header variant's SHA-1, where a catalogue entry needs it, the
 // span once more.
-PassOutcome PassOverDisk(D88Image& image, const InspectOptions& options,
+PassOutcome PassOverDisk(D88Image& image, const ExamineOptions& options,
                          const std::string& pieceName, DiskReport& disk,
                          ImageReport& report) {
   PassOutcome outcome;
@@ -263,8 +263,8 @@ void FindWhatTheImageLacks(const D88Image& image, ImageReport& report) {
 
 }  // namespace
 
-ImageReport InspectImage(D88Image& image, const char* path,
-                         const InspectOptions& options,
+ImageReport ExamineImage(D88Image& image, const char* path,
+                         const ExamineOptions& options,
                          const std::vector<PieceName>& pieceNames) {
   ImageReport report;
   report.path = path;
