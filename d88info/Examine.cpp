@@ -274,7 +274,6 @@ ImageReport ExamineImage(D88Image& image, const char* path,
     report.problems.push_back(problem);
     return report;
   }
-  report.opened = true;
   bool cryptoFailed = false;
   // A failed read while the image was indexed leaves nothing to list.
   if (!image.ReadFailed()) {
@@ -306,8 +305,7 @@ ImageReport ExamineImage(D88Image& image, const char* path,
     }
     if (!image.ReadFailed()) report.unownedBytes = image.GetUnownedBytes();
   }
-  report.readFailed = image.ReadFailed();
-  if (report.readFailed) {
+  if (image.ReadFailed()) {
     Problem problem(Problem::Kind::kReadFailed);
     problem.error = image.GetFileError();
     report.problems.push_back(problem);
@@ -330,9 +328,8 @@ bool PlanImage(D88Image& image, const char* path, const Catalogue* catalogue,
        ++index) {
     ExactName name;
     SpanDigests digests;
-    digests.Start();
     // Only the exact entries count; no variant is tried or read.
-    if (catalogue != nullptr &&
+    if (catalogue != nullptr && digests.Start() &&
         FeedDiskSpan(image, index, digests, chunk, kChunkSize) &&
         digests.Finish()) {
       const int entry = FirstExactEntry(*catalogue, digests);
@@ -351,8 +348,6 @@ bool PlanImage(D88Image& image, const char* path, const Catalogue* catalogue,
 ImageReport UnplannedImage(const char* path, const PlanFailure& failure) {
   ImageReport report;
   report.path = path;
-  report.opened = failure.opened;
-  report.readFailed = failure.opened;
   Problem problem(failure.opened ? Problem::Kind::kReadFailed
                                  : Problem::Kind::kOpenFailed);
   problem.error = failure.error;

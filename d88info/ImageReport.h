@@ -104,13 +104,11 @@ std::string JoinedParts(unsigned parts);
 
 struct ImageReport {
   std::string path;  // as given
-  bool opened = false;
-  bool listed = false;  // indexed: the listing begins
+  bool listed = false;  // opened and indexed: the listing begins
   int diskCount = 0;
   bool empty = false;
   std::vector<DiskReport> disks;  // the disks listed
   long long unownedBytes = 0;     // listed when the read did not fail
-  bool readFailed = false;
   std::vector<Problem> problems;  // in the order they are named
 
   // The exit status this image alone would give.
