@@ -118,14 +118,10 @@ TEST(Report, IsTheImagesFactsAndItsJsonGivesThem) {
   const std::string text = JsonOf(report, json);
   EXPECT_NE(text.find("\"image\":\"image\xef\xbf\xbd.d88\""), std::string::npos);
   EXPECT_NE(text.find("\"name_bytes\":\"8120\",\"name\":null"), std::string::npos);
-  EXPECT_NE(text.find("{\"c\":0,\"h\":1,\"r\":1,\"n\":2,\"mark\":\"data-crc\"}"),
-            std::string::npos);
-  EXPECT_NE(text.find("{\"kind\":\"ends_inside_disk\",\"disk\":2,\"present\":"),
-            std::string::npos);
-  EXPECT_EQ(text.find("crc32"), std::string::npos);
-  EXPECT_EQ(text.find("track_map"), std::string::npos);
-  EXPECT_EQ(text.find("\"dat\""), std::string::npos);
-  EXPECT_EQ(text.find("\"piece\""), std::string::npos);
+  EXPECT_NE(text.find("\"mark\":\"data-crc\""), std::string::npos);
+  for (const char* leftOut : {"crc32", "track_map", "\"dat\"", "\"piece\""}) {
+    EXPECT_EQ(text.find(leftOut), std::string::npos) << leftOut;
+  }
   fs::remove(path);
 }
 

@@ -627,45 +627,4 @@ TEST_F(D88Info, CommandLineErrorsAndUnreadableImages) {
   }
 }
 
-// A read of the image that fails part way, at each read in turn, also
-// while it is hashed and split: the listing ends with its last true line,
-// the image is named, and each piece written is whole.
-TEST_F(D88Info, FailedReadEndsTheListingWithAMessage) {
-  if (!progrun::CanTrace()) {
-    GTEST_SKIP() << "needs strace and the Linux programs";
-  }
-  const std::string path = (dir / "image.d88").string();
-  d88build::WriteFile(path, d88build::BuildImage({d88build::FormattedDisk(),
-                                                  d88build::FormattedDisk()}));
-  const std::string d88info = progrun::ProgramPath("d88info");
-  const std::vector<std::string> args = {"--tracks", "--map", "--hash",
-                                         "--split", "pieces", path};
-  const auto clean = progrun::Run(d88info, args, dir.path());
-  const auto cleanPieces = progrun::Listing(dir / "pieces");
-  ASSERT_EQ(cleanPieces.size(), 2u);
-  for (int k = 1;; ++k) {
-    fs::remove_all(dir / "pieces");
-    const auto result = progrun::Run(
-        d88info, args, dir.path(),
-        progrun::UnderStrace("pread64", path, "/dev/null",
-                             "error=EIO:when=" + std::to_string(k)));
-    // No folder is made when indexing the image failed.
-    if (!fs::exists(dir / "pieces")) fs::create_directory(dir / "pieces");
-    for (const auto& [name, bytes] : progrun::Listing(dir / "pieces")) {
-      EXPECT_TRUE(cleanPieces.count(name) && cleanPieces.at(name) == bytes)
-          << k << " " << name;
-    }
-    if (result.status == 0) {
-      EXPECT_EQ(result.out, clean.out);
-      EXPECT_GT(k, 2);
-      break;
-    }
-    EXPECT_EQ(result.status, 1) << k;
-    EXPECT_EQ(result.err,
-              "d88info: cannot read " + path + ": Input/output error\n")
-        << k;
-    EXPECT_EQ(clean.out.rfind(result.out, 0), 0u) << k << result.out;
-  }
-}
-
 }  // namespace

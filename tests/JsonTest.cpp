@@ -118,27 +118,33 @@ Json FromText(const std::string& out, const std::string& err,
       object["problems"].push_back({{"kind", "empty"}});
     }
   }
-  // What standard error names that standard output does not.
-  const std::regex insideDisk("ends inside disk (\\d+) \\((\\d+) of (\\d+) bytes\\)");
-  const std::regex insideTrack("ends inside track (\\d+) of disk (\\d+) \\((\\d+) of (\\d+) sectors\\)");
-  const std::regex beforeTrack("ends before track (\\d+) of disk (\\d+)$");
+  // What standard error names that standard output does not: a pattern
+  // and the kind and numeric members its groups give.
+  const struct {
+    const char* pattern;
+    const char* kind;
+    std::vector<const char*> members;
+  } named[] = {
+      {"ends inside disk (\\d+) \\((\\d+) of (\\d+) bytes\\)", "ends_inside_disk",
+       {"disk", "present", "declared"}},
+      {"ends inside track (\\d+) of disk (\\d+) \\((\\d+) of (\\d+) sectors\\)",
+       "ends_inside_track", {"track", "disk", "whole", "count"}},
+      {"ends before track (\\d+) of disk (\\d+)$", "ends_before_track", {"track", "disk"}},
+      {"disks past the 64th", "past_64_disks", {}},
+  };
   const std::regex failed("^d88info: cannot (open|read) .*?: (.*)$");
   std::istringstream errors(err);
   for (std::string line; std::getline(errors, line);) {
-    if (std::regex_search(line, m, insideDisk)) {
-      object["problems"].push_back({{"kind", "ends_inside_disk"}, {"disk", std::stoi(m[1])},
-                                    {"present", std::stoi(m[2])}, {"declared", std::stoi(m[3])}});
-    } else if (std::regex_search(line, m, insideTrack)) {
-      object["problems"].push_back({{"kind", "ends_inside_track"}, {"disk", std::stoi(m[2])},
-                                    {"track", std::stoi(m[1])}, {"whole", std::stoi(m[3])},
-                                    {"count", std::stoi(m[4])}});
-    } else if (std::regex_search(line, m, beforeTrack)) {
-      object["problems"].push_back({{"kind", "ends_before_track"}, {"disk", std::stoi(m[2])},
-                                    {"track", std::stoi(m[1])}});
-    } else if (std::regex_search(line, m, failed)) {
+    if (std::regex_search(line, m, failed)) {
       object["problems"].push_back({{"kind", m[1].str() + "_failed"}, {"reason", m[2]}});
-    } else if (line.find("disks past the 64th") != std::string::npos) {
-      object["problems"].push_back({{"kind", "past_64_disks"}});
+    }
+    for (const auto& problem : named) {
+      if (!std::regex_search(line, m, std::regex(problem.pattern))) continue;
+      Json fields = {{"kind", problem.kind}};
+      for (std::size_t k = 0; k < problem.members.size(); ++k) {
+        fields[problem.members[k]] = std::stoll(m[k + 1]);
+      }
+      object["problems"].push_back(fields);
     }
   }
   return object;
