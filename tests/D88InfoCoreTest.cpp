@@ -8,9 +8,11 @@
 #include <fstream>
 
 #include "builder/D88Builder.h"
+#include "d88/DiskBytes.h"
 #include "d88info/Catalogue.h"
 #include "d88info/Examine.h"
 #include "d88info/JsonReport.h"
+#include "d88info/Matching.h"
 #include "d88info/Split.h"
 
 namespace {
@@ -85,6 +87,63 @@ TEST(Catalogue, EntriesKnowTheirGameAndAreFoundByCrc) {
   EXPECT_EQ(found, (std::vector<int>{0, 2}));
   EXPECT_EQ(catalogue.sha1Only, (std::vector<int>{1}));
   fs::remove(path);
+}
+
+// The digests of the first disk of the image `bytes`, through `reader`.
+void Digest(D88Image& reader, const d88build::Bytes& bytes,
+            const std::string& name, SpanDigests& digests) {
+  const std::string path = TempPath(name);
+  d88build::WriteFile(path, bytes);
+  static unsigned char buffer[4096];
+  EXPECT_TRUE(reader.Open(path.c_str()) && digests.Start() &&
+              FeedDiskSpan(reader, 0, digests, buffer, sizeof buffer) &&
+              digests.Finish());
+}
+
+// A disk matches, in the entries' order, the entries it is as it lies and
+// those it is once its header is set as their copy has it, found by CRC32
+// or, where an entry gives none, by SHA-1; a variant's SHA-1 must agree.
+TEST(Matching, ADiskIsTheEntriesOfItsBytesAndOfItsHeaderVariants) {
+  static D88Image reader;
+  d88build::DiskSpec disk = d88build::FormattedDisk(1);
+  disk.name = "N";
+  d88build::Bytes copy = d88build::BuildDisk(disk);
+  copy[26] = 0x10;                                // write-protected
+  std::fill(copy.begin(), copy.begin() + 17, 0);  // nameless
+  SpanDigests variant;
+  SpanDigests own;
+  Digest(reader, copy, "copy.d88", variant);
+  Digest(reader, d88build::BuildDisk(disk), "own.d88", own);
+  Catalogue catalogue;
+  const auto entry = [&](const SpanDigests& of, bool crc, bool sha1, int flip) {
+    CatalogueEntry made;
+    made.size = of.Length();
+    made.hasCrc = crc;
+    made.crc = of.Crc();
+    made.hasSha1 = sha1;
+    std::copy(of.Sha1Digest(), of.Sha1Digest() + kSha1Size, made.sha1);
+    made.sha1[0] ^= flip;
+    catalogue.entries.push_back(made);
+  };
+  entry(variant, true, true, 1);  // the variant's CRC32, another SHA-1
+  entry(variant, true, true, 0);
+  entry(own, false, true, 0);
+  entry(own, true, false, 0);
+  CatalogueFailure none;
+  ASSERT_TRUE(ReadCatalogues({}, catalogue, none));  // indexes them
+  std::vector<DatMatch> matches;
+  unsigned char buffer[4096];
+  EXPECT_EQ(MatchDisk(reader, 0, own, catalogue, matches, buffer, sizeof buffer),
+            MatchOutcome::kDone);
+  reader.Close();
+  ASSERT_EQ(matches.size(), 3u);
+  EXPECT_TRUE(matches[0].entry == 1 && !matches[0].exact &&
+              matches[0].parts == (kPartWriteProtect | kPartName));
+  EXPECT_TRUE(matches[1].entry == 2 && matches[1].exact);
+  EXPECT_TRUE(matches[2].entry == 3 && matches[2].exact);
+  EXPECT_EQ(FirstExactEntry(catalogue, own), 2);
+  fs::remove(TempPath("copy.d88"));
+  fs::remove(TempPath("own.d88"));
 }
 
 // The report of an image holds each disk's facts and, in order, what keeps
