@@ -133,10 +133,17 @@ Json FromText(const std::string& out, const std::string& err,
       {"disks past the 64th", "past_64_disks", {}},
   };
   const std::regex failed("^d88info: cannot (open|read) .*?: (.*)$");
+  const std::regex unwritten("^d88info: cannot write (.*): (.*)$");
+  const std::regex fallback("^d88info: disk (\\d+): " + quoted + " (.*); written as .*$");
   std::istringstream errors(err);
   for (std::string line; std::getline(errors, line);) {
     if (std::regex_search(line, m, failed)) {
       object["problems"].push_back({{"kind", m[1].str() + "_failed"}, {"reason", m[2]}});
+    } else if (std::regex_search(line, m, unwritten)) {
+      object["problems"].push_back({{"kind", "write_failed"}, {"path", m[1]},
+                                    {"reason", m[2]}});
+    } else if (std::regex_search(line, m, fallback)) {
+      object["disks"][std::stoi(m[1]) - 1]["fallback"] = m[3];
     }
     for (const auto& problem : named) {
       if (!std::regex_search(line, m, std::regex(problem.pattern))) continue;
@@ -217,7 +224,7 @@ TEST_F(JsonOutput, EachFactOfTheTextLinesIsInTheJson) {
   const std::size_t at = hashes.find("disk 1 crc32 ");
   const std::string dat =
       "<datafile><game name=\"G\"><description>The G</description>"
-      "<rom name=\"first\" size=\"" + std::to_string(d88build::BuildDisk(damaged).size()) +
+      "<rom name=\"first/one\" size=\"" + std::to_string(d88build::BuildDisk(damaged).size()) +
       "\" crc=\"" + hashes.substr(at + 13, 8) + "\" sha1=\"" +
       hashes.substr(at + 27, 40) + "\"/></game><rom name=\"loose\" size=\"1\" "
       "crc=\"00000000\"/></datafile>";
@@ -225,8 +232,12 @@ TEST_F(JsonOutput, EachFactOfTheTextLinesIsInTheJson) {
   const std::vector<std::string> images = {"whole.d88", "cut.d88",  "tail.d88",
                                            "track.d88", "empty.d88", "many.d88",
                                            "missing.d88"};
+  // A folder stands where a piece would go.
+  fs::create_directories(dir / "pieces" / "cut-01.d88");
   const std::vector<std::vector<std::string>> optionSets = {
-      {}, {"--hash", "--tracks", "--map", "--dat", "c.dat"}, {"--split", "pieces"}};
+      {},
+      {"--hash", "--tracks", "--map", "--dat", "c.dat"},
+      {"--dat", "c.dat", "--split", "pieces"}};
   for (const auto& options : optionSets) {
     for (const std::string& image : images) {
       SCOPED_TRACE(image + " " + (options.empty() ? "" : options[0]));
@@ -248,11 +259,14 @@ TEST_F(JsonOutput, EachFactOfTheTextLinesIsInTheJson) {
                                      : 0;
       EXPECT_EQ(object["disks"].size(), listed);
       // The members of an option not given are left out.
-      const bool hashing = options.size() > 2;
+      const auto given = [&](const char* option) {
+        return std::count(options.begin(), options.end(), option) > 0;
+      };
       for (const Json& disk : object["disks"]) {
-        EXPECT_EQ(disk.contains("crc32"), hashing);
-        EXPECT_EQ(disk.contains("track_ids"), hashing);
-        EXPECT_EQ(disk.contains("piece"), options.size() == 2);
+        EXPECT_EQ(disk.contains("crc32"), given("--hash"));
+        EXPECT_EQ(disk.contains("track_ids"), given("--tracks"));
+        EXPECT_EQ(disk.contains("piece"), given("--split"));
+        EXPECT_EQ(disk.contains("fallback"), given("--split"));
       }
     }
   }
