@@ -370,16 +370,17 @@ bool D88Image::FindTrackCut(TrackCut& cut) {
     bool atEnd = false;
     WalkListing(track, [&](const D88SectorHeader& header, long long position,
                            long long end) {
-      if (whole == 0) count = ReadLe16(header.sectorCount);
-      if (position + ReadLe16(header.dataSize) > end) {
+      const int records = ReadLe16(header.sectorCount);
+      const long long dataEnd = position + ReadLe16(header.dataSize);
+      if (whole == 0) count = records;
+      if (dataEnd > end) {
         atEnd = true;
         return false;
       }
       ++whole;
       // The listing ends here by its count, or goes on if the next
       // header fits before the end.
-      atEnd = whole != ReadLe16(header.sectorCount) &&
-              position + ReadLe16(header.dataSize) + kSectorHeaderSize > end;
+      atEnd = whole != records && dataEnd + kSectorHeaderSize > end;
       return true;
     });
     if (file.ReadFailed()) return false;

@@ -128,11 +128,11 @@ class D88Image {
 
   // Where the current disk's declared end cuts its tracks, for a disk that
   // the file holds whole and whose size field holds its header: the
-  // lowest-index present track (of the table as
-  // the listing takes it) that the table places at or past that end, or
-  // whose records (as the listing walks them) stop there before the
-  // sector count of their first record, a count from 1 to 255 (a
-  // byte-swapped count is no count). Gives false when no track is cut.
+  // lowest-index present track (of the table as the listing takes it) that
+  // the table places at or past that end, or whose records (as the listing
+  // walks them) stop there before the sector count of their first record,
+  // a count from 1 to 255 (a byte-swapped count is no count). Gives false
+  // when no track is cut.
   struct TrackCut {
     int track = -1;
     bool before = false;  // the track begins at or past the end

@@ -11,6 +11,7 @@
 #include "d88info/Split.h"
 #include "d88info/TextReport.h"
 #include "platform/Console.h"
+#include "platform/Folder.h"
 #include "platform/Signals.h"
 #include "platform/Wildcards.h"
 
@@ -62,7 +63,7 @@ bool PlanPieces(const Options& options, const std::vector<const char*>& images,
   image.Close();
   names = ChoosePieceNames(options.splitFolder, images, exact);
   SystemError error;
-  if (anyDisk && !MakeSplitFolder(options.splitFolder, error)) {
+  if (anyDisk && !MakeFolder(options.splitFolder, error)) {
     ReportFailure("cannot make folder ", options.splitFolder, error);
     return false;
   }

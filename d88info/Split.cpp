@@ -100,10 +100,6 @@ bool Piece::Finish(WriteFailure& failure) {
   return false;
 }
 
-bool MakeSplitFolder(const char* folder, SystemError& error) {
-  return MakeFolder(folder, error);
-}
-
 std::vector<std::vector<PieceName>> ChoosePieceNames(
     const char* folder, const std::vector<const char*>& images,
     const std::vector<std::vector<ExactName>>& exactNames) {

@@ -49,10 +49,6 @@ bool FindSharedBase(const std::vector<const char*>& images, int& first,
 // BASE of the image at `imagePath`.
 std::string BaseOf(const char* imagePath);
 
-// Makes the folder, unless it is there; gives false, with `error`, when it
-// cannot.
-bool MakeSplitFolder(const char* folder, SystemError& error);
-
 // The file name of one piece, chosen with --dat before any is written.
 struct PieceName {
   std::string name;             // the name it is written under

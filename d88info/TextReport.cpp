@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <string>
-#include <utility>
 
 #include "platform/Console.h"
 

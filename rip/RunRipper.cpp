@@ -233,16 +233,17 @@ void IdentifyAndRip(const TitleProfile& profile, WalkTally& tally) {
 unsigned CutFile(const char* name, int track, int c, int h, int r, int n,
                  int size) {
   const bool fits = size >= 0 && size <= kTransferBufferSize;
-  const int got =
+  // The bytes of whole chunks that arrived, never more than asked.
+  const int available =
       fits ? image.ReadSectors(track, c, h, r, n, TransferBuffer, size) : 0;
-  const int available = got < size ? got : size;
   // Only sectors whose bytes go into the file count.
   SectorInfo damaged;
   const bool hasReadError =
-      got > 0 && image.FindReadError(track, c, h, r, n, 0, available, damaged);
+      available > 0 &&
+      image.FindReadError(track, c, h, r, n, 0, available, damaged);
   // What a failed read of the image cut short is no file to keep.
   if (image.ReadFailed()) return kCutReadFailed;
-  if (got == 0) {
+  if (available == 0) {
     PrintFormat(ConsoleStream::kErr, kMissingFormat, name, c, h, r);
     return kCutMissing;
   }

@@ -87,21 +87,11 @@ int ConvertCp932(const char* text, int length, char* utf8, int size) {
   return size - static_cast<int>(outLeft);
 }
 
-namespace {
-
-// Converts the program's text (at most kMaxConsoleMessage bytes) whole
-// into `converted`; gives its length, or -1.
-int Convert(const char* text, int length,
-            char (&converted)[3 * kMaxConsoleMessage]) {
-  return ConvertCp932(text, length, converted, sizeof converted);
-}
-
-}  // namespace
-
 bool ConvertsForTerminal(const char* text, int length) {
   // Every CP932 character takes at most 3 bytes in UTF-8.
   char converted[3 * kMaxConsoleMessage];
-  return length <= kMaxConsoleMessage && Convert(text, length, converted) >= 0;
+  return length <= kMaxConsoleMessage &&
+         ConvertCp932(text, length, converted, sizeof converted) >= 0;
 }
 
 // A UTF-8 terminal shows command-line text and data as they are; the
@@ -110,7 +100,7 @@ bool WriteToTerminal(ConsoleStream stream, const char* text, int length,
                      TextOrigin origin) {
   if (origin != TextOrigin::kProgram) return false;
   char converted[3 * kMaxConsoleMessage];
-  const int bytes = Convert(text, length, converted);
+  const int bytes = ConvertCp932(text, length, converted, sizeof converted);
   if (bytes < 0) return false;
   if (stream == ConsoleStream::kErr) FlushConsoleOutput();
   WriteConsoleBytes(stream, converted, bytes);
